@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 
 class ErrorReporter;
 
@@ -21,25 +22,45 @@ class ErrorReporter;
 class SceneFileStorage
 {
 public:
+    // The file the program binds at start-up, in the program folder.
+    static constexpr char kDefaultFileName[] = "kvt.ini";
+
+    // A path split into the section and the entry it addresses.
+    struct EntryPath
+    {
+        QString section;
+        QString entry;
+    };
+    static EntryPath resolvePath(const QString &path, const QString &formSection = QString());
+
     // programFolder holds the default "kvt.ini"; errors of writes go to reporter.
+    // Nothing is bound and the disk is not touched until the first bind().
     SceneFileStorage(const QString &programFolder, ErrorReporter &reporter);
 
     // Binds a new name when it differs (case-sensitive) from the bound one: the
     // image is first written to the previously bound file (unless read-only),
     // then the new name is bound (".ini" added when it has no extension; a bare
     // name lives in the program folder, a path is used as given) and loaded.
+    // The compare is made after ".ini" is added. An empty name binds no file
+    // and empties the image. Raises KvtError when the new file cannot be read.
     void bind(const QString &fileName);
     QString boundName() const { return m_boundName; }
     // The path that is read and written; empty when no file is bound.
     QString fullFileName() const { return m_fullFileName; }
-    // The bound file exists and cannot be written.
+    // The bound file exists and cannot be written (or could not be read: a file
+    // the program could not read is never written over).
     bool isReadOnly() const { return m_readOnly; }
 
-    // Replaces the image by the file's contents (empty when it does not exist).
+    // Replaces the image by the file's contents (empty when it does not exist
+    // or no file is bound). A file that exists but cannot be read raises
+    // KvtError with the path and the reason; the image is then empty and the
+    // storage read-only.
     void load();
     // Writes the image to the bound file atomically (temporary file + rename).
     // Read-only files and failures are reported with the path and the reason;
-    // returns false then.
+    // returns false then, and the old file is left as it was. A missing folder
+    // is created. Returns false without a report when no file is bound.
+    // Characters that Big5 cannot hold are written as '?' and reported.
     bool flush();
 
     IniImage &image() { return m_image; }
@@ -53,6 +74,9 @@ public:
                     const QString &formSection = QString()) const;
     bool readBool(const QString &path, bool defaultValue,
                   const QString &formSection = QString()) const;
+    // Integers are decimal (an empty value reads 0). Booleans read "TRUE",
+    // "YES", "Y", "FALSE", "NO", "N" in any case, or a decimal integer (true
+    // unless 0); an empty value reads false.
     // Hex byte string (two digits a byte; see HexToBytes).
     QByteArray readBytes(const QString &path, const QByteArray &defaultValue = QByteArray(),
                          const QString &formSection = QString()) const;
@@ -66,6 +90,8 @@ public:
                     const QString &formSection = QString());
 
 private:
+    std::optional<QString> rawValue(const EntryPath &at) const;
+
     QString m_programFolder;
     ErrorReporter &m_reporter;
     QString m_boundName;
