@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Where a long command shows what it is doing and how far it has come, e.g.
+// "讀全部 12/62" in the main window's status bar.
+class ProgressStatus
+{
+public:
+    virtual ~ProgressStatus() = default;
+    virtual void showProgress(const QString &command, int done, int total) = 0;
+    virtual void clearProgress() = 0;
+};
+
+class NullProgressStatus : public ProgressStatus
+{
+public:
+    void showProgress(const QString &, int, int) override {}
+    void clearProgress() override {}
+};
