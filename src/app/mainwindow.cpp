@@ -1,9 +1,219 @@
 #include "app/mainwindow.h"
 
-TForm1::TForm1(const QString &programFolder, QWidget *parent)
-    : QMainWindow(parent), m_programFolder(programFolder)
+#include "app/combokeylist.h"
+#include "app/mainmenu.h"
+#include "app/mainpages.h"
+#include "app/statusprogress.h"
+#include "link/devicelink.h"
+#include "link/errorreporter.h"
+#include "link/trafficlog.h"
+#include "panels/lightboard.h"
+#include "protocol/kvterror.h"
+#include "scenes/keyswitch.h"
+#include "scenes/keytables.h"
+#include "scenes/scenefilestorage.h"
+#include "scenes/sixkeycaptions.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QTabWidget>
+
+namespace {
+
+const QString kSettingsFileName = QStringLiteral("kvt.ini");
+
+DeviceLink &CheckedLink(const std::unique_ptr<DeviceLink> &link)
+{
+    if (!link)
+        throw KvtError(QStringLiteral("The device link could not be created"));
+    return *link;
+}
+
+} // namespace
+
+TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
+    : QMainWindow(parent),
+      m_environment(environment),
+      m_link(environment.makeDeviceLink()),
+      m_log(new TrafficLog(this)),
+      m_bus{CheckedLink(m_link), *m_log, environment.pacer}
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("燈光設定"));
     resize(877, 647);
+
+    // The settings storage on kvt.ini beside the program; a file that cannot
+    // be read is reported and the window starts with an empty image.
+    m_storage = std::make_unique<SceneFileStorage>(m_environment.programFolder, errors());
+    guarded([this] { m_storage->bind(kSettingsFileName); });
+
+    m_menu = std::make_unique<MainMenu>(menuBar());
+    auto *central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(central);
+    m_pages = std::make_unique<MainPages>(central, *m_log);
+    m_progress = std::make_unique<StatusProgress>(statusBar());
+    m_keyList = std::make_unique<ComboKeyList>(m_pages->ComboBox1);
+    m_keySwitch = std::make_unique<KeySwitch>(m_sceneStore, *m_keyList);
+    m_panelContext.reset(new PanelContext{m_bus, errors(), *m_keySwitch, *m_menu, *m_progress});
+
+    createPanels();
+    connectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The panels go first, while the link, the store and the contexts they
+    // refer to still exist.
+    delete takeCentralWidget();
+}
+
+void TForm1::createPanels()
+{
+    for (int n = 1; n <= kLightBoardPanelCount; ++n) {
+        auto *panel = new TfmLightBoard(*m_panelContext);
+        panel->setObjectName(QStringLiteral("fmLightBoard%1").arg(n));
+        m_pages->placeLightBoard(n, panel);
+        LightBoardPanels[size_t(n)] = panel;
+    }
+}
+
+void TForm1::connectHandlers()
+{
+    QComboBox *keyList = m_pages->ComboBox1;
+    // Only the user's choice runs the key switch; selections made by code do not.
+    connect(keyList, &QComboBox::activated, this, [this] { guarded([this] { ComboBox1Enter(); }); });
+    connect(m_pages->PageControl1, &QTabWidget::currentChanged, this,
+            [this](int index) { guarded([this, index] { PageControl1Change(index); }); });
+    connect(m_pages->cbMainBoard3, &QCheckBox::toggled, this, [this] { guarded([this] { cbBoard2Click(); }); });
+
+    for (QAction *item : {m_menu->mi6LightsAction, m_menu->miRelaymodbus, m_menu->miCPUmodbus,
+                          m_menu->TransAllOrder})
+        connectFlag(item, [this, item] { mi6LightsActionClick(item); });
+    connectFlag(m_menu->miReadOnly, [this] { miReadOnlyClick(); });
+    connect(m_menu->N4, &QAction::triggered, this, [this] { guarded([this] { N4Click(); }); });
+}
+
+void TForm1::connectFlag(QAction *item, const std::function<void()> &handler)
+{
+    // Qt has already inverted the mark when triggered arrives; the handler
+    // inverts it itself, as it does when code calls it.
+    connect(item, &QAction::triggered, this, [this, item, handler] {
+        item->setChecked(!item->isChecked());
+        guarded(handler);
+    });
+}
+
+void TForm1::guarded(const std::function<void()> &handler)
+{
+    RunGuarded(errors(), handler);
+}
+
+void TForm1::FormCreate()
+{
+    m_sceneStore.setShownKeyIndex(-1);
+
+    for (int n = 1; n <= kLightBoardPanelCount; ++n) {
+        TfmLightBoard *panel = LightBoardPanels[size_t(n)];
+        panel->InitSlot(n);
+        m_sceneStore.bindBoardView(n, panel);
+    }
+    for (int slot = 1; slot <= kLightBoardPanelCount; ++slot) {
+        SlotPanelTable[size_t(slot)] = LightBoardPanels[size_t(slot)]->ledArea();
+        BoardCheckBoxes[size_t(slot)] = LightBoardPanels[size_t(slot)]->boardCheckBox();
+    }
+    SlotPanelTable[kMainDimmerSlot] = m_pages->Panel9;
+    BoardCheckBoxes[kMainDimmerSlot] = m_pages->cbMainBoard3;
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        BoardCheckBoxes[size_t(slot)]->setProperty("tag", slot);
+        SlotPanelTable[size_t(slot)]->setProperty("tag", slot);
+    }
+
+    QComboBox *keyList = m_pages->ComboBox1;
+    keyList->clear();
+    keyList->addItems(KeyNames());
+    keyList->setCurrentIndex(-1);
+
+    m_pages->PageControl1->setCurrentIndex(0);
+    m_busState.scanFlag = false;
+
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        BoardCheckBoxes[size_t(slot)]->setChecked(false);
+}
+
+void TForm1::FormClose()
+{
+    // The six-key panels and the circuit titles save into the scene image
+    // here once they exist. Nothing is written to the disk on closing.
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+TfmLightBoard *TForm1::lightBoardPanel(int n) const
+{
+    return n >= 1 && n <= kLightBoardPanelCount ? LightBoardPanels[size_t(n)] : nullptr;
+}
+
+QCheckBox *TForm1::boardCheckBox(int slot) const
+{
+    return slot >= 1 && slot <= kSlotCount ? BoardCheckBoxes[size_t(slot)] : nullptr;
+}
+
+QWidget *TForm1::slotPanel(int slot) const
+{
+    return slot >= 1 && slot <= kSlotCount ? SlotPanelTable[size_t(slot)] : nullptr;
+}
+
+void TForm1::bindSixKeyButtons(int panel, SixKeyButtonList *buttons)
+{
+    if (panel < 1 || panel > kSixKeyPages)
+        throw KvtError(QStringLiteral("Six-key panel %1 does not exist").arg(panel));
+    m_sixKeyButtons[size_t(panel)] = buttons;
+}
+
+void TForm1::ComboBox1Enter()
+{
+    m_keySwitch->ComboBox1Enter();
+}
+
+void TForm1::PageControl1Change(int index)
+{
+    if (index < kFirstSixKeyPageIndex || index >= kFirstSixKeyPageIndex + kSixKeyPages)
+        return;
+    const int panel = index - (kFirstSixKeyPageIndex - 1);
+    if (SixKeyButtonList *buttons = m_sixKeyButtons[size_t(panel)])
+        RefreshSixKeyCaptions(*buttons);
+}
+
+void TForm1::mi6LightsActionClick(QAction *item)
+{
+    if (item)
+        item->setChecked(!item->isChecked());
+}
+
+void TForm1::miReadOnlyClick()
+{
+    QAction *item = m_menu->miReadOnly;
+    item->setChecked(!item->isChecked());
+    const bool readOnly = item->isChecked();
+    for (int n = 1; n <= kLightBoardPanelCount; ++n)
+        LightBoardPanels[size_t(n)]->SetReadOnly(readOnly);
+}
+
+void TForm1::N4Click()
+{
+    // The connection setup dialog opens here, modally.
+}
+
+void TForm1::cbBoard2Click()
+{
+    m_pages->Panel9->setVisible(m_pages->cbMainBoard3->isChecked());
 }

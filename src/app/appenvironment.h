@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class DeviceLink;
+class ErrorReporter;
+class Pacer;
+
+// Everything the main window takes from outside: the program runs it with the
+// real pacer, message boxes and transports, tests with virtual ones.
+struct AppEnvironment
+{
+    // Where "kvt.ini" lives.
+    QString programFolder;
+    Pacer &pacer;
+    ErrorReporter &errors;
+    // Builds the one device link, closed.
+    std::function<std::unique_ptr<DeviceLink>()> makeDeviceLink;
+};

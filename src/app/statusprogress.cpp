@@ -1,0 +1,38 @@
+#include "app/statusprogress.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QStatusBar>
+
+StatusProgress::StatusProgress(QStatusBar *bar)
+{
+    m_label = new QLabel(bar);
+    m_label->setObjectName(QStringLiteral("lbProgress"));
+    m_bar = new QProgressBar(bar);
+    m_bar->setObjectName(QStringLiteral("pbProgress"));
+    m_bar->setMaximumWidth(160);
+    m_bar->setMaximumHeight(14);
+    m_bar->setTextVisible(false);
+    m_bar->hide();
+    bar->addWidget(m_label, 1);
+    bar->addPermanentWidget(m_bar);
+}
+
+void StatusProgress::showProgress(const QString &command, int done, int total)
+{
+    m_label->setText(QStringLiteral("%1 %2/%3").arg(command).arg(done).arg(total));
+    m_bar->setRange(0, total > 0 ? total : 0);
+    m_bar->setValue(done);
+    m_bar->show();
+}
+
+void StatusProgress::clearProgress()
+{
+    m_label->clear();
+    m_bar->hide();
+}
+
+QString StatusProgress::text() const
+{
+    return m_label->text();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "scenes/progressstatus.h"
+
+class QLabel;
+class QProgressBar;
+class QStatusBar;
+
+// The status bar line of a long command: "讀全部 12/62" and a progress bar.
+class StatusProgress : public ProgressStatus
+{
+public:
+    explicit StatusProgress(QStatusBar *bar);
+
+    void showProgress(const QString &command, int done, int total) override;
+    void clearProgress() override;
+
+    QString text() const;
+
+private:
+    QLabel *m_label;
+    QProgressBar *m_bar;
+};
