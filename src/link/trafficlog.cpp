@@ -43,5 +43,14 @@ QString TrafficLog::displayText(const QString &line)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("↵"));
     shown.replace(QLatin1Char('\r'), QStringLiteral("↵"));
     shown.replace(QLatin1Char('\n'), QStringLiteral("↵"));
+    // Other control characters (stray bytes caught inside a Modbus text) are
+    // drawn as their control pictures, so nothing received is invisible.
+    for (QChar &c : shown) {
+        const ushort u = c.unicode();
+        if (u < 0x20)
+            c = QChar(ushort(0x2400 + u));
+        else if (u == 0x7F)
+            c = QChar(ushort(0x2421));
+    }
     return shown;
 }

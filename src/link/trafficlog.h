@@ -27,7 +27,8 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
-    // How a line is drawn: CR LF and lone CR or LF become "↵".
+    // How a line is drawn: CR LF and lone CR or LF become "↵"; other control
+    // characters become their control pictures (NUL as "␀").
     static QString displayText(const QString &line);
 
 signals:

@@ -1,6 +1,7 @@
 #include "protocol/modbus.h"
 
 #include "protocol/hex.h"
+#include "protocol/kvterror.h"
 
 quint8 ModbusLrc(const QByteArray &payload)
 {
@@ -44,6 +45,12 @@ QByteArray ModbusReadRequest(quint8 address, quint16 startRegister, quint16 coun
 
 QByteArray ModbusWriteRequest(quint8 address, quint16 startRegister, const QByteArray &data)
 {
+    // The register count and the byte count must describe the same data, and
+    // the byte count must fit its one byte.
+    if (data.size() % 2 != 0 || data.size() > kModbusMaxWriteBytes)
+        throw KvtError(QStringLiteral("Modbus write of %1 data bytes: whole registers, at most %2 bytes")
+                           .arg(data.size())
+                           .arg(kModbusMaxWriteBytes));
     QByteArray payload;
     payload.append(char(address));
     payload.append(char(0x10));

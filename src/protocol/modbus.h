@@ -14,6 +14,9 @@ QByteArray ModbusWireText(const QByteArray &payload);
 // ":" + hex(payload + LRC, " ") + CR LF + "(4)".
 QString ModbusSendLogLine(const QByteArray &payload);
 
-// Request payloads of the two functions the program uses.
+// Request payloads of the two functions the program uses. The write takes whole
+// registers (an even number of bytes, at most 123 registers); other data raise
+// KvtError rather than build a frame whose counts disagree.
+constexpr int kModbusMaxWriteBytes = 246;
 QByteArray ModbusReadRequest(quint8 address, quint16 startRegister, quint16 count);
 QByteArray ModbusWriteRequest(quint8 address, quint16 startRegister, const QByteArray &data);

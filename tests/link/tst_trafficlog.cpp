@@ -143,6 +143,11 @@ void TestTrafficLog::displayTextShowsLineBreaksAsMarks_data()
     QTest::addRow("lone CR") << QStringLiteral("a\rb") << QStringLiteral("a↵b");
     QTest::addRow("lone LF") << QStringLiteral("a\nb") << QStringLiteral("a↵b");
     QTest::addRow("LF CR is two breaks") << QStringLiteral("a\n\rb") << QStringLiteral("a↵↵b");
+    QTest::addRow("NUL, tab and DEL caught in a Modbus text are visible")
+        << QStringLiteral("-> :01") + QChar(0) + QStringLiteral("\t\x7F\r\n")
+        << QStringLiteral("-> :01␀␉␡↵");
+    QTest::addRow("Latin-1 byte F3 is shown as its character")
+        << QStringLiteral("-> :\u00F3\r\n") << QStringLiteral("-> :\u00F3↵");
     QTest::addRow("board frame unchanged") << QStringLiteral("48 03 01 06 10 14 (4)")
                                            << QStringLiteral("48 03 01 06 10 14 (4)");
     QTest::addRow("Chinese key name unchanged") << QStringLiteral("i:1, j:1, Value:1, name:晴空")

@@ -49,6 +49,8 @@ private slots:
     void modbusSendLogLine();
     void modbusRequests_data();
     void modbusRequests();
+    void modbusWriteRejectsPartialRegisters_data();
+    void modbusWriteRejectsPartialRegisters();
 
     void boardTable_data();
     void boardTable();
@@ -354,6 +356,35 @@ void TestCodecs::modbusRequests()
     QFETCH(QByteArray, expected);
 
     QCOMPARE(payload.toHex(' '), expected.toHex(' '));
+}
+
+void TestCodecs::modbusWriteRejectsPartialRegisters_data()
+{
+    QTest::addColumn<int>("bytes");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::addRow("no data") << 0 << true;
+    QTest::addRow("one byte, half a register") << 1 << false;
+    QTest::addRow("seven bytes") << 7 << false;
+    QTest::addRow("123 registers, the most one write takes") << 246 << true;
+    QTest::addRow("124 registers") << 248 << false;
+    QTest::addRow("256 bytes would wrap the byte count") << 256 << false;
+}
+
+void TestCodecs::modbusWriteRejectsPartialRegisters()
+{
+    QFETCH(int, bytes);
+    QFETCH(bool, accepted);
+
+    const QByteArray data(bytes, char(0x5A));
+    if (accepted) {
+        const QByteArray payload = ModbusWriteRequest(0x01, 0x0001, data);
+        QCOMPARE(payload.size(), 7 + bytes);
+        QCOMPARE((quint8(payload[4]) << 8) | quint8(payload[5]), bytes / 2);
+        QCOMPARE(int(quint8(payload[6])), bytes);
+    } else {
+        QVERIFY_THROWS_EXCEPTION(KvtError, ModbusWriteRequest(0x01, 0x0001, data));
+    }
 }
 
 void TestCodecs::boardTable_data()
