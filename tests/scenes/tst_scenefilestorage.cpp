@@ -36,6 +36,7 @@ private slots:
     void bindEmptyName();
     void flushCreatesMissingFolder();
     void foreignSectionsKeptInPlace();
+    void flushKeepsPermissionsAndLinks();
     void badFiles_data();
     void badFiles();
     void unreadableFileIsNeverWritten();
@@ -140,6 +141,8 @@ void TestSceneFileStorage::readInteger_data()
     QTest::addRow("negative") << QVariant("-15") << -15 << "";
     QTest::addRow("lowest int") << QVariant("-2147483648") << INT_MIN << "";
     QTest::addRow("empty reads 0") << QVariant("") << 0 << "";
+    QTest::addRow("spaces around the number") << QVariant(" 5 ") << 5 << "";
+    QTest::addRow("plus sign") << QVariant("+5") << 5 << "";
     QTest::addRow("missing gives the default") << QVariant() << 7 << "";
     QTest::addRow("letters")
         << QVariant("abc") << 0
@@ -419,6 +422,26 @@ void TestSceneFileStorage::foreignSectionsKeptInPlace()
                         "[rawdata\\key1]\r\nboard1=8101810081008180\r\nNote=keep\r\nBoard2=01\r\n\r\n"
                         "[Other]\r\nX=1\r\n\r\n"
                         "[Form1]\r\nFormVersion=0\r\n\r\n"));
+}
+
+// The rename must not leave the scene file with other permissions, nor
+// replace a link to it by a plain file.
+void TestSceneFileStorage::flushKeepsPermissionsAndLinks()
+{
+    writeFile(path("shared.kvt"), "[S]\r\nA=1\r\n");
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup
+                             | QFile::WriteGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(path("shared.kvt"), permissions));
+    QVERIFY(QFile::link(path("shared.kvt"), path("link.kvt")));
+
+    m_storage->bind(path("link.kvt"));
+    m_storage->writeText(QStringLiteral("\\S\\A"), QStringLiteral("2"));
+    QVERIFY(m_storage->flush());
+
+    QVERIFY(QFileInfo(path("link.kvt")).isSymLink());
+    QCOMPARE(readFile(path("shared.kvt")), QByteArray("[S]\r\nA=2\r\n\r\n"));
+    QCOMPARE(QFile::permissions(path("shared.kvt")) & ~(QFile::ReadUser | QFile::WriteUser),
+             permissions);
 }
 
 void TestSceneFileStorage::badFiles_data()
