@@ -23,4 +23,7 @@ signals:
     void received(const QByteArray &bytes);
     // The peer went away (closed, reset, aborted); the transport is closed.
     void closedByPeer();
+    // A connection started by open() could not be made (it is reported; the
+    // transport then also signals closedByPeer()).
+    void failed(const QString &text);
 };
