@@ -40,8 +40,9 @@ public:
     // Binds a new name when it differs (case-sensitive) from the bound one: the
     // image is first written to the previously bound file (unless read-only),
     // then the new name is bound (".ini" added when it has no extension; a bare
-    // name lives in the program folder, a path is used as given) and loaded.
-    // The compare is made after ".ini" is added. An empty name binds no file
+    // name lives in the program folder, a name with a '/' is a path and is used
+    // as given, a relative one from the current folder) and loaded. A failed
+    // write of the previous file is reported and the binding goes on. The compare is made after ".ini" is added. An empty name binds no file
     // and empties the image. Raises KvtError when the new file cannot be read.
     void bind(const QString &fileName);
     QString boundName() const { return m_boundName; }
