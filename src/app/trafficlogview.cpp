@@ -38,5 +38,8 @@ void TrafficLogView::selectRow(int row)
     if (!index.isValid())
         return;
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    scrollTo(index, QAbstractItemView::EnsureVisible);
+    // Scrolling lays the whole list out; while the "Log" tab is not shown the
+    // view scrolls to the current line when it is shown instead.
+    if (isVisible())
+        scrollTo(index, QAbstractItemView::EnsureVisible);
 }

@@ -15,6 +15,7 @@ private slots:
     void lastAppendedLineIsSelected_data();
     void lastAppendedLineIsSelected();
     void lastLineIsScrolledIntoView();
+    void hiddenListShowsTheLastLineWhenShown();
     void clearLeavesNothingSelected();
 };
 
@@ -87,6 +88,22 @@ void TestTrafficLogView::lastLineIsScrolledIntoView()
     QVERIFY(view.viewport()->rect().contains(last.center()));
     QVERIFY(view.visualRect(log.index(0)).bottom() < 0);
     QCOMPARE(view.currentIndex().row(), 200);
+}
+
+void TestTrafficLogView::hiddenListShowsTheLastLineWhenShown()
+{
+    // The "Log" tab is usually not the one shown while frames are logged.
+    TrafficLog log;
+    TrafficLogView view(&log);
+    view.resize(400, 150);
+    for (int i = 0; i < 300; ++i)
+        log.LogLine(QStringLiteral("line %1").arg(i));
+    QCOMPARE(view.currentIndex().row(), 299);
+
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const QRect last = view.visualRect(log.index(299));
+    QVERIFY(view.viewport()->rect().contains(last.center()));
 }
 
 void TestTrafficLogView::clearLeavesNothingSelected()
