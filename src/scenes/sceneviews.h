@@ -37,3 +37,24 @@ public:
     virtual int level(int group, int column) const = 0;
     virtual void setLevel(int group, int column, int level) = 0;
 };
+
+// The six-circuit dimmer page as the key commands and the reply dispatcher
+// reach it: its enable box "開啟", its page-wide "全傳" and "全讀", the
+// circuit panels (for a circuit-data reply to AwaitedCircuit of BusState) and
+// the scan's discovery of the board. The main dimmer's 8 board-data bytes are
+// built and applied by scenes/maindimmerdata.h over a MainDimmerView.
+class SixCircuitBulk
+{
+public:
+    virtual ~SixCircuitBulk() = default;
+    // "開啟": the six-circuit board is in use.
+    virtual bool isEnabled() const = 0;
+    // "全傳" and "全讀": all six circuits of the selected key, only while enabled.
+    virtual void btn6LightsSendAllClick() = 0;
+    virtual void btn6LightsGetAllClick() = 0;
+    // The panel of circuit 1..6; nullptr outside.
+    virtual CircuitDataView *circuitView(int circuit) = 0;
+    // A six-circuit board answered the scan: its id becomes the machine number
+    // "機號" and "開啟" is checked.
+    virtual void boardFound(int machineNumber) = 0;
+};
