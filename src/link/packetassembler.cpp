@@ -26,16 +26,31 @@ WarningReporter &FallbackReporter()
 // First position p in [from, end) where needle starts; when it is not there,
 // returns -1 and sets *resume to the first position where the bytes up to the
 // end are a proper prefix of needle (or to end).
+//
+// Start and end strings are one or two bytes. One byte: memchr. Two bytes: a
+// plain pass that looks at each byte once, so input full of first bytes (a
+// flood of 'H') costs no more per byte than anything else.
 qint64 Find(const char *data, qint64 from, qint64 end, const QByteArray &needle, qint64 *resume)
 {
     const qint64 n = needle.size();
     const char first = needle[0];
-    qint64 p = from;
-    while (p < end) {
-        const void *hit = std::memchr(data + p, first, size_t(end - p));
-        if (!hit)
-            break;
-        p = static_cast<const char *>(hit) - data;
+    if (n == 1) {
+        const void *hit = from < end ? std::memchr(data + from, first, size_t(end - from)) : nullptr;
+        if (hit)
+            return static_cast<const char *>(hit) - data;
+        *resume = end;
+        return -1;
+    }
+    if (n == 2) {
+        const char second = needle[1];
+        for (qint64 p = from; p + 1 < end; ++p) {
+            if (data[p] == first && data[p + 1] == second)
+                return p;
+        }
+        *resume = end > from && data[end - 1] == first ? end - 1 : end;
+        return -1;
+    }
+    for (qint64 p = from; p < end; ++p) {
         const qint64 available = std::min(n, end - p);
         if (std::memcmp(data + p, needle.constData(), size_t(available)) == 0) {
             if (available == n)
@@ -43,7 +58,6 @@ qint64 Find(const char *data, qint64 from, qint64 end, const QByteArray &needle,
             *resume = p; // a partial match runs to the end
             return -1;
         }
-        ++p;
     }
     *resume = end;
     return -1;
