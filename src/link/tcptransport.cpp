@@ -2,7 +2,14 @@
 
 #include "protocol/kvterror.h"
 
+#include <QRegularExpression>
 #include <netdb.h>
+
+namespace {
+
+constexpr qsizetype kFirstDataBytes = 200;
+
+} // namespace
 
 TcpTransport::TcpTransport(const QString &address, const QString &port, bool telnet, QObject *parent)
     : Transport(parent), m_address(address.trimmed()), m_port(port.trimmed()), m_telnet(telnet)
@@ -92,6 +99,8 @@ void TcpTransport::send(const QByteArray &bytes)
 void TcpTransport::onConnected()
 {
     m_connectTimer.stop();
+    m_sinceConnected.start();
+    m_firstData.clear();
     if (!m_telnet) {
         becomeReady();
         return;
@@ -139,8 +148,10 @@ void TcpTransport::takeBytes(const QByteArray &wire)
         }
         data = decoded.data;
     }
+    if (m_firstData.size() < kFirstDataBytes)
+        m_firstData += data.left(kFirstDataBytes - m_firstData.size());
     // The greeting has been answered: queued blocks go out with the agreed
-    // options.
+    // options. (Sending may find the peer gone and close us right here.)
     if (m_state == State::Greeting)
         becomeReady();
     if (!data.isEmpty())
@@ -149,21 +160,35 @@ void TcpTransport::takeBytes(const QByteArray &wire)
 
 void TcpTransport::onDisconnected()
 {
-    if (m_state == State::Closed)
-        return;
-    shutDown();
-    emit closedByPeer();
+    peerGone();
 }
 
 void TcpTransport::onError(QAbstractSocket::SocketError)
 {
+    peerGone();
+}
+
+void TcpTransport::peerGone()
+{
     if (m_state == State::Closed)
         return;
-    const bool wasConnecting = m_state == State::Connecting;
-    const QString text = QStringLiteral("Cannot connect to %1:%2: %3")
-                             .arg(m_address, m_port, m_socket.errorString());
+    // What the peer sent before it went still counts (and may say why).
+    while (m_state != State::Connecting && m_state != State::Closed && m_socket.bytesAvailable() > 0)
+        takeBytes(m_socket.readAll());
+    if (m_state == State::Closed)
+        return;
+    QString report;
+    if (m_state == State::Connecting) {
+        report = QStringLiteral("Cannot connect to %1:%2: %3").arg(m_address, m_port, m_socket.errorString());
+    } else if (m_sinceConnected.elapsed() < m_earlyCloseWindowMs) {
+        QString said = QString::fromLatin1(m_firstData).simplified();
+        said.remove(QRegularExpression(QStringLiteral("[^\\x20-\\x7E]")));
+        report = QStringLiteral("The gateway %1:%2 closed the connection: %3")
+                     .arg(m_address, m_port,
+                          said.isEmpty() ? QStringLiteral("no reason given") : said);
+    }
     shutDown();
-    if (wasConnecting)
-        emit failed(text);
+    if (!report.isEmpty())
+        emit failed(report);
     emit closedByPeer();
 }

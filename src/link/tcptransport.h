@@ -3,6 +3,7 @@
 #include "link/telnetcodec.h"
 #include "link/transport.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QTcpSocket>
 #include <QTimer>
@@ -16,8 +17,11 @@
 // none: a block sent before BINARY is agreed would get CR NUL for a lone CR.
 // A connection that cannot be made (unknown host, refused, no answer within
 // kConnectTimeoutMs) is reported through failed() and the queue is dropped.
-// A peer that closes, resets or aborts an established connection closes the
-// transport without a message (closedByPeer()).
+// So is a gateway that closes the connection within the first
+// earlyCloseWindowMs after accepting it (a gateway whose serial port is in use
+// says so and hangs up): the report quotes what it sent. A peer that closes,
+// resets or aborts an established connection later closes the transport
+// without a message (closedByPeer()).
 class TcpTransport : public Transport
 {
     Q_OBJECT
@@ -40,6 +44,8 @@ public:
 
     static constexpr int kConnectTimeoutMs = 10000;
     static constexpr int kGreetingWaitMs = 300;
+    static constexpr int kEarlyCloseWindowMs = 2000;
+    void setEarlyCloseWindowMs(int ms) { m_earlyCloseWindowMs = ms; }
 
 private:
     enum class State { Closed, Connecting, Greeting, Ready };
@@ -52,6 +58,7 @@ private:
     void becomeReady();
     void send(const QByteArray &bytes);
     void shutDown();
+    void peerGone();
 
     QString m_address;
     QString m_port;
@@ -62,4 +69,7 @@ private:
     QList<QByteArray> m_queue;
     QTimer m_connectTimer;
     QTimer m_greetingTimer;
+    QElapsedTimer m_sinceConnected;
+    int m_earlyCloseWindowMs = kEarlyCloseWindowMs;
+    QByteArray m_firstData; // the start of what the peer sent, for reports
 };

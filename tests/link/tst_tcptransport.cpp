@@ -82,6 +82,7 @@ private slots:
     void decodesReceivedPackets();
     void peerCloseClosesQuietlyAndWriteReconnects();
     void refusedConnectionIsReported();
+    void gatewayHangingUpAtOnceIsReported();
 };
 
 void TestTcpTransport::resolvesPortText_data()
@@ -190,6 +191,7 @@ void TestTcpTransport::peerCloseClosesQuietlyAndWriteReconnects()
 {
     Gateway gw;
     Link l(gw.port());
+    l.tcp->setEarlyCloseWindowMs(0); // this peer hangs up at once: not a refusal here
     QSignalSpy changes(l.link.get(), &DeviceLink::openChanged);
     l.link->setOpen(true);
     QVERIFY(gw.accept());
@@ -222,6 +224,22 @@ void TestTcpTransport::refusedConnectionIsReported()
     QTRY_VERIFY_WITH_TIMEOUT(!l.link->isOpen(), kWaitMs);
     QCOMPARE(l.reporter.errors().size(), 1);
     QVERIFY2(l.reporter.errors()[0].contains(QStringLiteral("127.0.0.1:%1").arg(closedPort)),
+             qPrintable(l.reporter.errors()[0]));
+}
+
+void TestTcpTransport::gatewayHangingUpAtOnceIsReported()
+{
+    Gateway gw;
+    Link l(gw.port());
+    l.link->write(Hex("4801"));
+    QVERIFY(gw.accept());
+    // What a gateway tells a second client of a serial port that is taken.
+    gw.peer->write(kGatewayGreeting + QByteArray("Port already in use\r\n"));
+    gw.peer->flush();
+    gw.peer->close();
+    QTRY_VERIFY_WITH_TIMEOUT(!l.link->isOpen(), kWaitMs);
+    QCOMPARE(l.reporter.errors().size(), 1);
+    QVERIFY2(l.reporter.errors()[0].contains(QStringLiteral("Port already in use")),
              qPrintable(l.reporter.errors()[0]));
 }
 
