@@ -3,6 +3,7 @@
 #include "app/combokeylist.h"
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
+#include "app/scenefilesetup.h"
 #include "app/statusprogress.h"
 #include "link/devicelink.h"
 #include "link/errorreporter.h"
@@ -10,6 +11,7 @@
 #include "panels/lightboard.h"
 #include "protocol/kvterror.h"
 #include "scenes/keyswitch.h"
+#include "scenes/scenefilecommands.h"
 #include "scenes/keytables.h"
 #include "scenes/scenefilestorage.h"
 #include "scenes/sixkeycaptions.h"
@@ -19,6 +21,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QShowEvent>
 #include <QTabWidget>
 
 namespace {
@@ -59,6 +62,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     m_keyList = std::make_unique<ComboKeyList>(m_pages->ComboBox1);
     m_keySwitch = std::make_unique<KeySwitch>(m_sceneStore, *m_keyList);
     m_panelContext.reset(new PanelContext{m_bus, errors(), *m_keySwitch, *m_menu, *m_progress});
+    m_sceneFile = CreateSceneFileCommands(*this, m_environment.programFolder);
 
     createPanels();
     connectHandlers();
@@ -96,6 +100,9 @@ void TForm1::connectHandlers()
         connectFlag(item, [this, item] { mi6LightsActionClick(item); });
     connectFlag(m_menu->miReadOnly, [this] { miReadOnlyClick(); });
     connect(m_menu->N4, &QAction::triggered, this, [this] { guarded([this] { N4Click(); }); });
+    connect(m_menu->N2, &QAction::triggered, this, [this] { guarded([this] { N2Click(); }); });
+    connect(m_menu->N3, &QAction::triggered, this, [this] { guarded([this] { N3Click(); }); });
+    connect(m_menu->N5, &QAction::triggered, this, [this] { guarded([this] { N5Click(); }); });
 }
 
 void TForm1::connectFlag(QAction *item, const std::function<void()> &handler)
@@ -147,14 +154,41 @@ void TForm1::FormCreate()
 
 void TForm1::FormClose()
 {
-    // The six-key panels and the circuit titles save into the scene image
-    // here once they exist. Nothing is written to the disk on closing.
+    // The six-key panels and the circuit titles save into the scene image.
+    // Nothing is written to the disk on closing.
+    m_panelSettings.SaveSettings(*m_storage);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
     guarded([this] { FormClose(); });
     event->accept();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // After the connection dialog has applied its settings, so the stored
+    // serial port number is the one in effect.
+    guarded([this] { m_sceneFile->FormShow(); });
+}
+
+void TForm1::N2Click()
+{
+    m_sceneFile->N2Click();
+}
+
+void TForm1::N3Click()
+{
+    m_sceneFile->N3Click();
+}
+
+void TForm1::N5Click()
+{
+    m_sceneFile->N5Click();
 }
 
 TfmLightBoard *TForm1::lightBoardPanel(int n) const

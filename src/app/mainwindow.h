@@ -6,6 +6,7 @@
 #include "protocol/boardtable.h"
 #include "scenes/busstate.h"
 #include "scenes/scenestore.h"
+#include "scenes/storedsettings.h"
 
 #include <QMainWindow>
 #include <array>
@@ -18,6 +19,7 @@ class MainMenu;
 class QAction;
 class QCheckBox;
 class QSlider;
+class SceneFileCommands;
 class SceneFileStorage;
 class SixKeyButtonList;
 class StatusProgress;
@@ -67,6 +69,10 @@ public:
     MainMenu &menu() { return *m_menu; }
     MainPages &pages() { return *m_pages; }
     StatusProgress &progress() { return *m_progress; }
+    // The file menu's commands; the six-key panels and circuit titles bind
+    // into panelSettings() so the file commands save and restore them.
+    SceneFileCommands &sceneFile() { return *m_sceneFile; }
+    PanelSettingsList &panelSettings() { return m_panelSettings; }
 
     // Lets the page change refresh six-key panel 1..10's button captions.
     void bindSixKeyButtons(int panel, SixKeyButtonList *buttons);
@@ -82,11 +88,16 @@ public slots:
     void mi6LightsActionClick(QAction *item);
     void miReadOnlyClick();
     void N4Click();
+    void N2Click();
+    void N3Click();
+    void N5Click();
     // The board checkbox of the main dimmer shows or hides its controls.
     void cbBoard2Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The first showing restores the form section from the scene file.
+    void showEvent(QShowEvent *event) override;
 
 private:
     void createPanels();
@@ -107,4 +118,7 @@ private:
     std::unique_ptr<KeySwitch> m_keySwitch;
     std::unique_ptr<PanelContext> m_panelContext;
     std::array<SixKeyButtonList *, 11> m_sixKeyButtons{};
+    PanelSettingsList m_panelSettings;
+    std::unique_ptr<SceneFileCommands> m_sceneFile;
+    bool m_shownOnce = false;
 };

@@ -1,0 +1,49 @@
+#include "app/qtfiledialogs.h"
+
+#include <QFileDialog>
+
+// "*" is the whole of "所有檔案": on Linux "*.*" would leave out names
+// without a dot.
+const QString QtFileDialogs::kOpenFilter =
+    QStringLiteral("燈光設定檔 (*.kvt);;通用設定檔 (*.ini);;所有檔案 (*)");
+const QString QtFileDialogs::kSaveFilter = QStringLiteral("燈光設定檔 (*.kvt)");
+
+namespace {
+
+void Prepare(QFileDialog &dialog, QFileDialog::AcceptMode mode, const QString &filter)
+{
+    dialog.setAcceptMode(mode);
+    // The open dialog takes a name that does not exist (an empty scene file).
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(filter);
+    dialog.setDirectory(QStringLiteral("."));
+    dialog.setDefaultSuffix(QStringLiteral("kvt"));
+}
+
+std::optional<QString> Run(QFileDialog &dialog)
+{
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return files.first();
+}
+
+} // namespace
+
+std::optional<QString> QtFileDialogs::openSceneFile()
+{
+    QFileDialog dialog(m_parent);
+    Prepare(dialog, QFileDialog::AcceptOpen, kOpenFilter);
+    return Run(dialog);
+}
+
+std::optional<QString> QtFileDialogs::saveSceneFile(const QString &startName)
+{
+    QFileDialog dialog(m_parent);
+    Prepare(dialog, QFileDialog::AcceptSave, kSaveFilter);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(startName);
+    return Run(dialog);
+}

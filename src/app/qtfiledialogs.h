@@ -1,0 +1,24 @@
+#pragma once
+
+#include "scenes/filedialogs.h"
+
+class QWidget;
+
+// The file menu's dialogs as real QFileDialogs, starting in the current folder
+// and adding ".kvt" to a name typed without an extension.
+class QtFileDialogs : public FileDialogs
+{
+public:
+    explicit QtFileDialogs(QWidget *parent) : m_parent(parent) {}
+
+    // "燈光設定檔", "通用設定檔" and "所有檔案"; a name that does not exist is accepted.
+    std::optional<QString> openSceneFile() override;
+    // "燈光設定檔" only; an existing file is replaced without a question.
+    std::optional<QString> saveSceneFile(const QString &startName) override;
+
+    static const QString kOpenFilter;
+    static const QString kSaveFilter;
+
+private:
+    QWidget *m_parent;
+};
