@@ -76,8 +76,10 @@ void SerialTransport::onReadyRead()
 void SerialTransport::onError(QSerialPort::SerialPortError error)
 {
     // A device that goes away (a USB adapter pulled, a pty closed) closes the
-    // link; the next write tries to open it again.
-    if (error == QSerialPort::ResourceError && m_port.isOpen()) {
+    // link; the next write tries to open it again. Reads then fail for good
+    // (a pty reports ReadError over and over), so a read error closes too.
+    const bool lineGone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (lineGone && m_port.isOpen()) {
         m_port.close();
         emit closedByPeer();
     }

@@ -1,0 +1,136 @@
+#pragma once
+
+// Real peers for the link's end-to-end tests: a socat pty pair (a serial line
+// with two ends) and ser2net (a Telnet serial gateway). Every process is
+// started here, bound to loopback, and stopped by its PID when the object goes,
+// also when a check failed.
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <sys/types.h>
+
+namespace e2e {
+
+constexpr int kStartMs = 5000;
+
+inline bool WaitUntil(const std::function<bool()> &ready, int ms = kStartMs)
+{
+    QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (ready())
+            return true;
+        QTest::qWait(20);
+    }
+    return ready();
+}
+
+// Stops a process by its PID: SIGTERM, then SIGKILL when it lingers.
+inline void Stop(QProcess &process)
+{
+    const qint64 pid = process.processId();
+    if (pid <= 0 || process.state() == QProcess::NotRunning)
+        return;
+    ::kill(pid_t(pid), SIGTERM);
+    if (!process.waitForFinished(3000)) {
+        ::kill(pid_t(pid), SIGKILL);
+        process.waitForFinished(3000);
+    }
+}
+
+// A free TCP port on 127.0.0.1 (free when asked; the peer binds it next).
+inline quint16 FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+class PtyPair
+{
+public:
+    // Links a and b in folder point at the two ends.
+    explicit PtyPair(const QString &folder)
+        : m_a(QDir(folder).filePath(QStringLiteral("ptyA"))),
+          m_b(QDir(folder).filePath(QStringLiteral("ptyB")))
+    {
+        m_socat.setProgram(QStringLiteral("socat"));
+        m_socat.setArguments({QStringLiteral("pty,raw,echo=0,link=%1").arg(m_a),
+                              QStringLiteral("pty,raw,echo=0,link=%1").arg(m_b)});
+        m_socat.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_socat.start();
+    }
+    ~PtyPair() { stop(); }
+
+    bool waitReady()
+    {
+        return m_socat.waitForStarted(kStartMs)
+            && WaitUntil([this] { return QFileInfo::exists(m_a) && QFileInfo::exists(m_b); });
+    }
+    void stop() { Stop(m_socat); }
+    QString linkA() const { return m_a; }
+    QString linkB() const { return m_b; }
+    QString deviceA() const { return QFileInfo(m_a).canonicalFilePath(); }
+    QString deviceB() const { return QFileInfo(m_b).canonicalFilePath(); }
+
+private:
+    QString m_a;
+    QString m_b;
+    QProcess m_socat;
+};
+
+class Ser2Net
+{
+public:
+    // A Telnet accepter on 127.0.0.1:port in front of device.
+    Ser2Net(const QString &folder, const QString &device)
+        : m_port(FreePort()), m_config(QDir(folder).filePath(QStringLiteral("ser2net.yaml")))
+    {
+        QFile config(m_config);
+        config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("%YAML 1.1\n---\n"
+                                    "connection: &kvt\n"
+                                    "  accepter: telnet,tcp,127.0.0.1,%1\n"
+                                    "  connector: serialdev,%2,9600n81,local\n")
+                         .arg(m_port)
+                         .arg(device)
+                         .toUtf8());
+        config.close();
+        m_process.setProgram(QStringLiteral("ser2net"));
+        m_process.setArguments({QStringLiteral("-n"), QStringLiteral("-c"), m_config, QStringLiteral("-d")});
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start();
+    }
+    ~Ser2Net() { stop(); }
+
+    // Listening: ss shows the port (no probe connection that could take it).
+    bool waitReady()
+    {
+        if (!m_process.waitForStarted(kStartMs))
+            return false;
+        return WaitUntil([this] {
+            QProcess ss;
+            ss.start(QStringLiteral("ss"), {QStringLiteral("-ltnH"), QStringLiteral("sport = :%1").arg(m_port)});
+            ss.waitForFinished(2000);
+            return !ss.readAllStandardOutput().trimmed().isEmpty();
+        });
+    }
+    void stop() { Stop(m_process); }
+    quint16 port() const { return m_port; }
+    QByteArray output() { return m_process.readAll(); }
+
+private:
+    quint16 m_port;
+    QString m_config;
+    QProcess m_process;
+};
+
+} // namespace e2e
