@@ -111,16 +111,23 @@ public:
     }
     ~Ser2Net() { stop(); }
 
-    // Listening: ss shows the port (no probe connection that could take it).
+    // Listening: the kernel's socket table shows the port in state LISTEN
+    // (no probe connection that could take the gateway's line).
     bool waitReady()
     {
         if (!m_process.waitForStarted(kStartMs))
             return false;
-        return WaitUntil([this] {
-            QProcess ss;
-            ss.start(QStringLiteral("ss"), {QStringLiteral("-ltnH"), QStringLiteral("sport = :%1").arg(m_port)});
-            ss.waitForFinished(2000);
-            return !ss.readAllStandardOutput().trimmed().isEmpty();
+        const QByteArray local = QStringLiteral(":%1 ").arg(m_port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+        return WaitUntil([&] {
+            QFile table(QStringLiteral("/proc/net/tcp"));
+            if (!table.open(QIODevice::ReadOnly))
+                return false;
+            for (const QByteArray &line : table.readAll().split('\n')) {
+                const QList<QByteArray> fields = line.simplified().split(' ');
+                if (fields.size() > 3 && (fields[1] + ' ').endsWith(local) && fields[3] == "0A")
+                    return true;
+            }
+            return false;
         });
     }
     void stop() { Stop(m_process); }
