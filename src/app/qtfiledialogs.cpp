@@ -1,5 +1,6 @@
 #include "app/qtfiledialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 // "*" is the whole of "所有檔案": on Linux "*.*" would leave out names
@@ -16,7 +17,9 @@ void Prepare(QFileDialog &dialog, QFileDialog::AcceptMode mode, const QString &f
     // The open dialog takes a name that does not exist (an empty scene file).
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
-    dialog.setDirectory(QStringLiteral("."));
+    // The current folder, as an absolute path: the dialog then returns full
+    // paths, which the caption shows and the storage binds.
+    dialog.setDirectory(QDir::currentPath());
     dialog.setDefaultSuffix(QStringLiteral("kvt"));
 }
 

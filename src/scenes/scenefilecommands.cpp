@@ -97,7 +97,12 @@ void SceneFileCommands::N3Click()
     const auto done = OnScopeExit([this] { m_running = false; });
 
     SceneFileStorage &storage = m_context.storage;
-    const std::optional<QString> chosen = m_dialogs->saveSceneFile(storage.boundName());
+    // The bound file with its folder: a bare "kvt.ini" lives in the program
+    // folder, which need not be the dialog's current folder.
+    const QString offered = storage.fullFileName().isEmpty()
+                                ? storage.boundName()
+                                : QDir::toNativeSeparators(storage.fullFileName());
+    const std::optional<QString> chosen = m_dialogs->saveSceneFile(offered);
     if (!chosen || chosen->isEmpty())
         return;
     // A file that exists but cannot be read is refused before anything is

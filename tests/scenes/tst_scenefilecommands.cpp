@@ -230,7 +230,7 @@ void TestSceneFileCommands::saveToNewFileWritesSectionsInOrder()
     menu.save(target);
 
     QVERIFY2(menu.fixture.errors.errors().isEmpty(), qPrintable(menu.fixture.errors.errors().join('\n')));
-    QCOMPARE(menu.dialogs.saveStartNames, QStringList{QStringLiteral("kvt.ini")});
+    QCOMPARE(menu.dialogs.saveStartNames, QStringList{menu.fixture.settingsPath()});
     QCOMPARE(menu.form().windowTitle(), target);
 
     const QByteArray file = ReadFile(target);
@@ -735,7 +735,7 @@ void TestSceneFileCommands::cancelledDialogsChangeNothing()
     menu.form().menu().N3->trigger();
 
     QCOMPARE(menu.dialogs.openCount, 1);
-    QCOMPARE(menu.dialogs.saveStartNames, QStringList{QStringLiteral("kvt.ini")});
+    QCOMPARE(menu.dialogs.saveStartNames, QStringList{menu.fixture.settingsPath()});
     QCOMPARE(menu.state(), before);
     QCOMPARE(menu.form().windowTitle(), QStringLiteral("燈光設定"));
     QCOMPARE(ReadFile(menu.fixture.settingsPath()), kvtIni);
