@@ -499,7 +499,11 @@ void TestSceneFileCommands::openShowsKeyOneAndTakesEverything()
     menu.fixture.lightBoard(1)->DecodeBoardData(QByteArray::fromHex("FF0FFF0FFF0FFF0F"));
     const QString path = menu.path(QStringLiteral("A.kvt"));
     WriteFile(path, kGoodFile + "[RawData\\Key1]\r\nBoard1=8101810081008180\r\n");
+    menu.fixture.pacer.clearSteps();
     menu.open(path);
+    // The open ends by letting pending events run.
+    QVERIFY(!menu.fixture.pacer.steps().empty());
+    QCOMPARE(int(menu.fixture.pacer.steps().back().kind), int(VirtualPacer::StepKind::ProcessEvents));
 
     QVERIFY2(menu.fixture.errors.errors().isEmpty(), qPrintable(menu.fixture.errors.errors().join('\n')));
     QCOMPARE(menu.dialogs.openCount, 1);
