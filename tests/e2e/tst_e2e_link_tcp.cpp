@@ -63,6 +63,7 @@ private slots:
     void framesCrossTheGatewayUnchanged();
     void secondClientIsRefusedWithMessage();
     void gatewayGoingAwayClosesLinkQuietly();
+    void unresolvableHostIsReported();
 
 private:
     std::unique_ptr<QTemporaryDir> m_folder;
@@ -151,6 +152,18 @@ void TestE2eLinkTcp::gatewayGoingAwayClosesLinkQuietly()
     l.link.write(QByteArray("H"));
     QTRY_VERIFY_WITH_TIMEOUT(!l.link.isOpen(), kWaitMs);
     QCOMPARE(l.reporter.errors().size(), 1);
+}
+
+void TestE2eLinkTcp::unresolvableHostIsReported()
+{
+    Link l(m_folder->path(), m_gateway->port());
+    l.link.setWsAddress(QStringLiteral("no-such-gateway.invalid"));
+    l.link.write(QByteArray("H")); // queued while the name is looked up
+    // The lookup fails, or at the latest the connection attempt times out.
+    QTRY_VERIFY_WITH_TIMEOUT(!l.link.isOpen(), 15000);
+    QCOMPARE(l.reporter.errors().size(), 1);
+    QVERIFY2(l.reporter.errors()[0].contains(QStringLiteral("no-such-gateway.invalid")),
+             qPrintable(l.reporter.errors()[0]));
 }
 
 QTEST_GUILESS_MAIN(TestE2eLinkTcp)
