@@ -5,6 +5,7 @@
 #include <memory>
 
 class DeviceLink;
+class QDialog;
 class ErrorReporter;
 class Pacer;
 
@@ -18,4 +19,7 @@ struct AppEnvironment
     ErrorReporter &errors;
     // Builds the one device link, closed.
     std::function<std::unique_ptr<DeviceLink>()> makeDeviceLink;
+    // Shows a dialog modally and returns when it closes; empty: QDialog::exec.
+    // Tests replace it so no handler ever waits for a user.
+    std::function<void(QDialog &)> showModal;
 };

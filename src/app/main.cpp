@@ -1,8 +1,8 @@
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "app/messageboxreporter.h"
+#include "app/selectportdialog.h"
 #include "link/devicelink.h"
-#include "link/inmemorytransport.h"
 #include "link/pacer.h"
 
 #include <QApplication>
@@ -14,15 +14,18 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     RealPacer pacer;
     MessageBoxErrorReporter errors;
+    DialogPortChooser portChooser;
+    // kvt.ini and the ports/ folder live beside the program.
+    const QString programFolder = QCoreApplication::applicationDirPath();
     AppEnvironment environment{
-        // kvt.ini lives beside the program.
-        QCoreApplication::applicationDirPath(),
+        programFolder,
         pacer,
         errors,
-        // TODO: the serial and TCP transports replace this once the link builds them.
-        [] { return std::make_unique<DeviceLink>(std::make_unique<InMemoryTransport>()); },
+        [&] { return std::make_unique<DeviceLink>(programFolder, &portChooser, &errors); },
+        {},
     };
     TForm1 window(environment);
+    portChooser.setParent(&window);
     if (QScreen *screen = app.primaryScreen())
         window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                                screen->availableGeometry()));

@@ -2,6 +2,7 @@
 
 #include "app/combokeylist.h"
 #include "app/mainmenu.h"
+#include "app/commsetupdialog.h"
 #include "app/mainpages.h"
 #include "app/scenefilesetup.h"
 #include "app/statusprogress.h"
@@ -72,12 +73,17 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
 TForm1::~TForm1()
 {
     // The panels go first, while the link, the store and the contexts they
+
+    // Restores its choices from the image and applies them to the link, which
+    // stays closed.
+    m_commSetup = new TfrmCommSetup(*m_link, *m_storage, errors(), this);
     // refer to still exist.
     delete takeCentralWidget();
 }
 
 void TForm1::createPanels()
 {
+    delete m_commSetup;
     for (int n = 1; n <= kLightBoardPanelCount; ++n) {
         auto *panel = new TfmLightBoard(*m_panelContext);
         panel->setObjectName(QStringLiteral("fmLightBoard%1").arg(n));
@@ -244,7 +250,10 @@ void TForm1::miReadOnlyClick()
 
 void TForm1::N4Click()
 {
-    // The connection setup dialog opens here, modally.
+    if (m_environment.showModal)
+        m_environment.showModal(*m_commSetup);
+    else
+        m_commSetup->exec();
 }
 
 void TForm1::cbBoard2Click()

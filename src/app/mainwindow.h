@@ -30,6 +30,7 @@ struct MainPages;
 constexpr int kLightBoardPanelCount = 18;
 
 // The main window "燈光設定". It owns the link, the traffic log, the scene
+class TfrmCommSetup;
 // file storage, the scene store and every panel for the whole run, wires them
 // together and hands the commands what they need; it holds no protocol logic.
 //
@@ -77,6 +78,8 @@ public:
     // Lets the page change refresh six-key panel 1..10's button captions.
     void bindSixKeyButtons(int panel, SixKeyButtonList *buttons);
 
+    // The connection setup dialog "通訊設定", created hidden at start-up.
+    TfrmCommSetup &commSetup() { return *m_commSetup; }
     // Runs a handler through the error guard.
     void guarded(const std::function<void()> &handler);
 
@@ -122,3 +125,4 @@ private:
     std::unique_ptr<SceneFileCommands> m_sceneFile;
     bool m_shownOnce = false;
 };
+    TfrmCommSetup *m_commSetup = nullptr;

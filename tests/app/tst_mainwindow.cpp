@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -79,6 +80,7 @@ private slots:
     void mainBoardCheckboxShowsPanel9();
     void flagItemsInvertTheirMark();
     void firstFrameOpensTheLink();
+    void connectionDialogOpensModally();
     void handlerErrorIsReportedAndWindowGoesOn();
     void closingWritesNothing_data();
     void closingWritesNothing();
@@ -353,8 +355,22 @@ void TestMainWindow::firstFrameOpensTheLink()
     QTest::mouseClick(f.lightBoard(1)->led(1, 1), Qt::LeftButton);
     QVERIFY(f.transport->isOpen());
     QCOMPARE(f.transport->openCount(), 1);
+    // Without a stored port the first opening asks for one.
+    QCOMPARE(f.portChooser.asked, 1);
     QCOMPARE(f.writes().size(), 1);
     QCOMPARE(f.form().trafficLog().lineCount(), 1);
+}
+
+void TestMainWindow::connectionDialogOpensModally()
+{
+    MainWindowFixture f;
+    auto *dialog = f.find<QDialog>(QStringLiteral("frmCommSetup"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->isHidden());
+    QVERIFY(!f.form().link().isOpen());
+    f.find<QAction>(QStringLiteral("N4"))->trigger();
+    QCOMPARE(f.modalDialogs, QStringList{QStringLiteral("frmCommSetup")});
+    QVERIFY(f.errors.errors().isEmpty());
 }
 
 void TestMainWindow::handlerErrorIsReportedAndWindowGoesOn()

@@ -6,6 +6,7 @@
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QTest>
 
@@ -41,11 +42,16 @@ MainWindowFixture::MainWindowFixture(const QByteArray &settingsFile)
         if (file.open(QIODevice::WriteOnly))
             file.write(settingsFile);
     }
-    AppEnvironment environment{dir.path(), pacer, errors, [this] {
+    AppEnvironment environment{dir.path(), pacer, errors,
+                               [this] {
                                    auto memory = std::make_unique<InMemoryTransport>();
                                    transport = memory.get();
-                                   return std::make_unique<DeviceLink>(std::move(memory));
-                               }};
+                                   auto link = std::make_unique<DeviceLink>(std::move(memory));
+                                   link->setPortChooser(&portChooser);
+                                   link->setPortLister([] { return QList<int>{1, 2, 3}; });
+                                   return link;
+                               },
+                               [this](QDialog &dialog) { modalDialogs.append(dialog.objectName()); }};
     window = std::make_unique<TForm1>(environment);
 }
 

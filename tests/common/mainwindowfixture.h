@@ -4,14 +4,29 @@
 #include "link/errorreporter.h"
 #include "link/inmemorytransport.h"
 #include "link/pacer.h"
+#include "link/portchooser.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
 class QComboBox;
 class TfmLightBoard;
+
+// Answers the "Select Port" prompt like a user who picks the given port.
+class ScriptedPortChooser : public PortChooser
+{
+public:
+    Choice choosePort(const QList<int> &) override
+    {
+        ++asked;
+        return answer;
+    }
+    Choice answer{true, 1};
+    int asked = 0;
+};
 
 // A whole main window on an in-memory transport, a virtual pacer and an error
 // recorder, in a program folder of its own (a temporary directory).
@@ -47,6 +62,10 @@ public:
     QTemporaryDir dir;
     VirtualPacer pacer;
     RecordingErrorReporter errors;
+    // Asked when the first frame opens the link without a stored port.
+    ScriptedPortChooser portChooser;
     InMemoryTransport *transport = nullptr; // owned by the window's link
+    // Dialogs the window showed modally, by objectName, in order.
+    QStringList modalDialogs;
     std::unique_ptr<TForm1> window;
 };
