@@ -62,7 +62,7 @@ TfmLightBoard::TfmLightBoard(const PanelContext &context, QWidget *parent)
 
 void TfmLightBoard::buildControls()
 {
-    setFixedSize(128, 205);
+    setFixedSize(136, 205);
 
     m_btnSendAll = new QToolButton(this);
     m_btnSendAll->setObjectName(QStringLiteral("btnSendAll"));
@@ -76,7 +76,7 @@ void TfmLightBoard::buildControls()
     // the LED area like any later change does.
     m_checkBox1 = new QCheckBox(this);
     m_checkBox1->setObjectName(QStringLiteral("CheckBox1"));
-    m_checkBox1->setGeometry(27, 0, 101, 17);
+    m_checkBox1->setGeometry(26, 0, 110, 17);
     m_checkBox1->setChecked(true);
     connect(m_checkBox1, &QCheckBox::toggled, this, [this] { guarded([this] { CheckBox1Click(); }); });
 
