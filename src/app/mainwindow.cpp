@@ -10,6 +10,8 @@
 #include "link/errorreporter.h"
 #include "link/trafficlog.h"
 #include "panels/lightboard.h"
+#include "panels/maindimmer.h"
+#include "panels/sixcircuitpage.h"
 #include "protocol/kvterror.h"
 #include "scenes/keyswitch.h"
 #include "scenes/scenefilecommands.h"
@@ -23,6 +25,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QTabWidget>
 
 namespace {
@@ -90,6 +93,16 @@ void TForm1::createPanels()
         m_pages->placeLightBoard(n, panel);
         LightBoardPanels[size_t(n)] = panel;
     }
+    m_mainDimmer = new MainDimmer(*m_panelContext, m_pages->Panel9, m_pages->cbMainBoard3,
+                                  m_menu->mi6LightsAction, this);
+    const SixCircuitContext circuits{*m_panelContext, m_busState, *m_storage, m_menu->mi6LightsAction,
+                                     m_pages->se6LightsMno,
+                                     [this](const QString &text) { statusBar()->showMessage(text); }};
+    m_sixCircuitPage = new SixCircuitPage(circuits,
+                                          {m_pages->cb6LightsEnabled, m_pages->se6LightsMno,
+                                           m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
+                                          this);
+    m_sixCircuitPage->placeInto(m_pages->sixLightsHost);
 }
 
 void TForm1::connectHandlers()
@@ -141,6 +154,10 @@ void TForm1::FormCreate()
     }
     SlotPanelTable[kMainDimmerSlot] = m_pages->Panel9;
     BoardCheckBoxes[kMainDimmerSlot] = m_pages->cbMainBoard3;
+    for (int c = 1; c <= kDimmerColumns; ++c)
+        for (int g = 1; g <= kDimmerGroups; ++g)
+            MainDimmerBars[size_t(c - 1)][size_t(g - 1)] = m_mainDimmer->bar(c, g);
+    m_sceneStore.bindMainDimmerView(m_mainDimmer);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         BoardCheckBoxes[size_t(slot)]->setProperty("tag", slot);
         SlotPanelTable[size_t(slot)]->setProperty("tag", slot);
@@ -153,6 +170,14 @@ void TForm1::FormCreate()
 
     m_pages->PageControl1->setCurrentIndex(0);
     m_busState.scanFlag = false;
+
+    for (int c = 1; c <= kCircuitCount; ++c) {
+        Tfm6Lights *panel = m_sixCircuitPage->panel(c);
+        DimmerPanels[size_t(c)] = panel;
+        panel->InitCircuit(c);
+        m_sceneStore.bindCircuitView(c, panel);
+        m_panelSettings.bindCircuitTitle(c, panel);
+    }
 
     for (int slot = 1; slot <= kSlotCount; ++slot)
         BoardCheckBoxes[size_t(slot)]->setChecked(false);
@@ -246,6 +271,7 @@ void TForm1::miReadOnlyClick()
     const bool readOnly = item->isChecked();
     for (int n = 1; n <= kLightBoardPanelCount; ++n)
         LightBoardPanels[size_t(n)]->SetReadOnly(readOnly);
+    m_sixCircuitPage->SetReadOnly(readOnly);
 }
 
 void TForm1::N4Click()
@@ -259,4 +285,14 @@ void TForm1::N4Click()
 void TForm1::cbBoard2Click()
 {
     m_pages->Panel9->setVisible(m_pages->cbMainBoard3->isChecked());
+}
+
+void TForm1::btn6LightsSendAllClick()
+{
+    m_sixCircuitPage->btn6LightsSendAllClick();
+}
+
+void TForm1::btn6LightsGetAllClick()
+{
+    m_sixCircuitPage->btn6LightsGetAllClick();
 }

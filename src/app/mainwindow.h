@@ -15,14 +15,17 @@
 class ComboKeyList;
 class DeviceLink;
 class KeySwitch;
+class MainDimmer;
 class MainMenu;
 class QAction;
 class QCheckBox;
 class QSlider;
 class SceneFileCommands;
 class SceneFileStorage;
+class SixCircuitPage;
 class SixKeyButtonList;
 class StatusProgress;
+class Tfm6Lights;
 class TfmLightBoard;
 class TrafficLog;
 struct MainPages;
@@ -51,6 +54,8 @@ public:
     // [row 1..4][group 1..2] at [row - 1][group - 1]; filled once the main
     // dimmer controls are built.
     std::array<std::array<QSlider *, kDimmerGroups>, kDimmerColumns> MainDimmerBars{};
+    // The six-circuit panels fm6Lights1..fm6Lights6, circuit c at entry c.
+    std::array<Tfm6Lights *, kCircuitCount + 1> DimmerPanels{};
 
     TfmLightBoard *lightBoardPanel(int n) const;
     QCheckBox *boardCheckBox(int slot) const;
@@ -70,6 +75,9 @@ public:
     MainMenu &menu() { return *m_menu; }
     MainPages &pages() { return *m_pages; }
     StatusProgress &progress() { return *m_progress; }
+    // Page "6回調光" and the main dimmer controls of page "系統燈光".
+    SixCircuitPage &sixCircuitPage() { return *m_sixCircuitPage; }
+    MainDimmer &mainDimmer() { return *m_mainDimmer; }
     // The file menu's commands; the six-key panels and circuit titles bind
     // into panelSettings() so the file commands save and restore them.
     SceneFileCommands &sceneFile() { return *m_sceneFile; }
@@ -96,6 +104,9 @@ public slots:
     void N5Click();
     // The board checkbox of the main dimmer shows or hides its controls.
     void cbBoard2Click();
+    // "全傳" and "全讀" of page "6回調光".
+    void btn6LightsSendAllClick();
+    void btn6LightsGetAllClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -121,8 +132,10 @@ private:
     std::unique_ptr<KeySwitch> m_keySwitch;
     std::unique_ptr<PanelContext> m_panelContext;
     std::array<SixKeyButtonList *, 11> m_sixKeyButtons{};
+    SixCircuitPage *m_sixCircuitPage = nullptr;
+    MainDimmer *m_mainDimmer = nullptr;
     PanelSettingsList m_panelSettings;
     std::unique_ptr<SceneFileCommands> m_sceneFile;
     bool m_shownOnce = false;
-};
     TfrmCommSetup *m_commSetup = nullptr;
+};

@@ -95,7 +95,7 @@ void Tfm6Lights::InitCircuit(int n)
 {
     m_circuit = n;
     m_lastLiveSend = m_context.panel.bus.pacer.now();
-    RestoreTitle();
+    RestoreSettings(m_context.storage);
 }
 
 QString Tfm6Lights::TitlePath(int circuit)
@@ -103,14 +103,16 @@ QString Tfm6Lights::TitlePath(int circuit)
     return QStringLiteral("\\6Lights\\Circle%1").arg(circuit) + QStringLiteral("\\Title");
 }
 
-void Tfm6Lights::RestoreTitle()
+void Tfm6Lights::SaveSettings(SceneFileStorage &storage)
 {
-    m_edTitle->setText(m_context.storage.readText(TitlePath(m_circuit), QString()));
+    storage.writeText(TitlePath(m_circuit), m_edTitle->text());
 }
 
-void Tfm6Lights::SaveTitle()
+std::function<void()> Tfm6Lights::ReadSettings(const SceneFileStorage &storage) const
 {
-    m_context.storage.writeText(TitlePath(m_circuit), m_edTitle->text());
+    const QString title = storage.readText(TitlePath(m_circuit), QString());
+    QLineEdit *edit = m_edTitle;
+    return [edit, title] { edit->setText(title); };
 }
 
 QByteArray Tfm6Lights::EncodeCircuitData() const

@@ -2,6 +2,7 @@
 
 #include "panels/panelcontext.h"
 #include "scenes/sceneviews.h"
+#include "scenes/storedsettings.h"
 
 #include <QDateTime>
 #include <QFrame>
@@ -50,7 +51,7 @@ struct SixCircuitContext
 // The public slots are the handlers. They may raise KvtError; the panel's own
 // widgets reach them through the error guard, code that calls them directly
 // sees the error.
-class Tfm6Lights : public QFrame, public CircuitDataView
+class Tfm6Lights : public QFrame, public CircuitDataView, public StoredSettings
 {
     Q_OBJECT
 public:
@@ -66,10 +67,11 @@ public:
     void SetReadOnly(bool flag);
     bool isReadOnly() const { return m_readOnly; }
 
-    // The title in the scene image under "\6Lights\Circle<n>\Title".
+    // The title in the scene image under "\6Lights\Circle<n>\Title" (empty
+    // when absent); the file commands save and restore it through these.
     static QString TitlePath(int circuit);
-    void RestoreTitle();
-    void SaveTitle();
+    void SaveSettings(SceneFileStorage &storage) override;
+    std::function<void()> ReadSettings(const SceneFileStorage &storage) const override;
 
     QCheckBox *enabledBox() const { return m_cbEnabled; }
     QSlider *levelBar(int n) const;

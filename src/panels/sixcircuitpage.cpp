@@ -70,18 +70,6 @@ void SixCircuitPage::SetReadOnly(bool flag)
         p->SetReadOnly(flag);
 }
 
-void SixCircuitPage::RestoreTitles()
-{
-    for (Tfm6Lights *p : m_panels)
-        p->RestoreTitle();
-}
-
-void SixCircuitPage::SaveTitles()
-{
-    for (Tfm6Lights *p : m_panels)
-        p->SaveTitle();
-}
-
 void SixCircuitPage::runBulk(const QString &what, const std::function<void(Tfm6Lights &)> &step)
 {
     if (!isEnabled())

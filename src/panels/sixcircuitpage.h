@@ -40,8 +40,6 @@ public:
     void boardFound(int machineNumber) override;
 
     void SetReadOnly(bool flag);
-    void RestoreTitles();
-    void SaveTitles();
     bool isBulkRunning() const { return m_bulkRunning; }
 
 public slots:
