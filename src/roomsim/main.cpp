@@ -1,18 +1,116 @@
 #include "protocol/kvterror.h"
+#include "roomsim/roombus.h"
 #include "roomsim/roomconfig.h"
+#include "roomsim/roomserver.h"
+#include "roomsim/roomstatefile.h"
+#include "roomsim/roomview.h"
+#include "roomsim/serialroomline.h"
+#include "roomsim/telnetroomline.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+void Print(const QString &line)
+{
+    std::fprintf(stdout, "%s\n", line.toUtf8().constData());
+    std::fflush(stdout);
+}
+
+QString BoardList(const RoomBus &bus)
+{
+    QStringList items;
+    for (const auto &b : bus.boards())
+        items.append(BusIdText(b->busId()) + QLatin1Char(' ') + b->kindName());
+    return items.isEmpty() ? QStringLiteral("no boards") : items.join(QStringLiteral(", "));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args.append(QString::fromLocal8Bit(argv[i]));
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        std::fputs(RoomUsage().toUtf8().constData(), stdout);
+        return 0;
+    }
+    RoomConfig config;
     try {
-        const RoomConfig config = ParseRoomConfig(app.arguments().mid(1));
-        Q_UNUSED(config);
+        config = ParseRoomConfig(args);
     } catch (const KvtError &e) {
-        std::fprintf(stderr, "kvt-roomsim: %s\n", qPrintable(e.text()));
+        std::fprintf(stderr, "kvt-roomsim: %s\n", e.text().toUtf8().constData());
         return 2;
     }
-    return 0;
+
+    std::unique_ptr<QCoreApplication> app;
+    if (config.view)
+        app = std::make_unique<QApplication>(argc, argv);
+    else
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    RoomBus bus(config.boards);
+    std::unique_ptr<RoomStateFile> state;
+    std::unique_ptr<RoomLine> line;
+    try {
+        if (!config.statePath.isEmpty()) {
+            state = std::make_unique<RoomStateFile>(config.statePath);
+            state->load(bus);
+        }
+        if (!config.serialPath.isEmpty())
+            line = std::make_unique<SerialRoomLine>(config.serialPath);
+        else
+            line = std::make_unique<TelnetRoomLine>(config.listenHost, config.listenPort);
+        line->start();
+    } catch (const KvtError &e) {
+        std::fprintf(stderr, "kvt-roomsim: %s\n", e.text().toUtf8().constData());
+        return 1;
+    }
+
+    RoomServer server(config, bus, *line, state.get(), Print);
+
+    // SIGINT and SIGTERM end the event loop, so the state is saved once more.
+    if (::pipe(g_signalPipe) == 0) {
+        std::signal(SIGINT, OnSignal);
+        std::signal(SIGTERM, OnSignal);
+    }
+    QSocketNotifier stop(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stop, &QSocketNotifier::activated, app.get(), &QCoreApplication::quit);
+
+    std::unique_ptr<RoomView> view;
+    if (config.view) {
+        view = std::make_unique<RoomView>(bus);
+        view->show();
+    }
+
+    Print(QStringLiteral("kvt-roomsim: %1; %2 on %3")
+              .arg(BoardList(bus), config.serialPath.isEmpty() ? QStringLiteral("listening") : QStringLiteral("serving"),
+                   line->where()));
+    const int code = app->exec();
+    view.reset();
+    if (state) {
+        try {
+            state->save(bus);
+        } catch (const KvtError &e) {
+            std::fprintf(stderr, "kvt-roomsim: %s\n", e.text().toUtf8().constData());
+            return 1;
+        }
+    }
+    Print(QStringLiteral("kvt-roomsim: stopped after %1 frames").arg(server.framesServed()));
+    return code;
 }

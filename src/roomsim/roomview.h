@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+class RoomBus;
+
+// A small window with one row per board: the eight outputs of the light and
+// six-key boards as lamps, the main dimmer's two groups and the six circuits
+// of the six-circuit dimmer as level bars. It follows the room live.
+class RoomView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RoomView(const RoomBus &bus, QWidget *parent = nullptr);
+
+    static constexpr int kRefreshMs = 50;
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const RoomBus &m_bus;
+    QTimer m_refresh;
+};
