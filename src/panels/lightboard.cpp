@@ -70,6 +70,7 @@ void TfmLightBoard::buildControls()
     m_btnSendAll->setIcon(SendAllGlyph());
     m_btnSendAll->setIconSize(QSize(16, 12));
     m_btnSendAll->setToolTip(QStringLiteral("傳送機板的所有設定"));
+    m_btnSendAll->setToolTipDuration(25000);
     connect(m_btnSendAll, &QToolButton::clicked, this, [this] { guarded([this] { btnSendAllClick(); }); });
 
     // Checked at creation, so the start-up clearing runs the reaction and hides
