@@ -73,6 +73,7 @@ private slots:
     void ledClickSendsLiveOutput();
     void labelClickInvertsColumnWithOneFrame();
     void readOnlyBlocksRowsAndLedsOnly();
+    void handlersRunByName();
     void sendBoardModbusNeedsKeyAndBoard();
     void sendAllRoutes_data();
     void sendAllRoutes();
@@ -276,6 +277,41 @@ void TestLightBoard::readOnlyBlocksRowsAndLedsOnly()
     QVERIFY(!readOnly->isChecked());
     QVERIFY(panel->led(1, 1)->isEnabled());
     QVERIFY(panel->rowCheckBox(1)->isEnabled());
+}
+
+// Tests and tools that know only the names reach every handler.
+void TestLightBoard::handlersRunByName()
+{
+    MainWindowFixture f;
+    TfmLightBoard *panel = f.lightBoard(4);
+    QVERIFY(QMetaObject::invokeMethod(panel, "CheckBox1Click"));
+    QVERIFY(panel->ledArea()->isHidden());
+    panel->boardCheckBox()->setChecked(true);
+
+    QCheckBox *row6 = panel->findChild<QCheckBox *>(QStringLiteral("cb6"));
+    row6->blockSignals(true);
+    row6->setChecked(false);
+    row6->blockSignals(false);
+    QVERIFY(QMetaObject::invokeMethod(panel, "cb1Click", Q_ARG(QObject *, row6)));
+    QVERIFY(panel->led(3, 6)->isHidden());
+
+    auto *label = panel->findChild<QLabel *>(QStringLiteral("lb4"));
+    QVERIFY(QMetaObject::invokeMethod(panel, "lb1Click", Q_ARG(QObject *, label)));
+    QCOMPARE(int(panel->columnPattern(4)), 0x00);
+    // Mask DF: row 6 is clear.
+    QCOMPARE(f.writes(), QList<QByteArray>{Bytes("48040403DF00DC")});
+
+    f.clearTraffic();
+    f.form().keySwitch().selectKeyIndex(1);
+    QVERIFY(QMetaObject::invokeMethod(panel, "btnSendAllClick"));
+    QCOMPARE(f.writes().size(), kSendAllKeys);
+    QCOMPARE(f.keyList()->currentIndex(), 1);
+
+    QVERIFY(QMetaObject::invokeMethod(&f.form(), "ComboBox1Enter"));
+    QVERIFY(QMetaObject::invokeMethod(&f.form(), "miReadOnlyClick"));
+    QVERIFY(panel->isReadOnly());
+    QVERIFY(QMetaObject::invokeMethod(&f.form(), "PageControl1Change", Q_ARG(int, 5)));
+    QVERIFY(f.errors.errors().isEmpty());
 }
 
 void TestLightBoard::sendBoardModbusNeedsKeyAndBoard()
