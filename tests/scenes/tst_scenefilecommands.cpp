@@ -219,6 +219,7 @@ private slots:
     void reloadReadsTheBoundFile();
     void big5RoundTrip();
     void cancelledDialogsChangeNothing();
+    void portThatCannotOpenIsReportedAndTheRestTaken();
 };
 
 void TestSceneFileCommands::saveToNewFileWritesSectionsInOrder()
@@ -744,6 +745,28 @@ void TestSceneFileCommands::cancelledDialogsChangeNothing()
     QCOMPARE(menu.form().windowTitle(), QStringLiteral("燈光設定"));
     QCOMPARE(ReadFile(menu.fixture.settingsPath()), kvtIni);
     QCOMPARE(QDir(menu.fixture.programFolder()).entryList(QDir::Files), QStringList{QStringLiteral("kvt.ini")});
+}
+
+void TestSceneFileCommands::portThatCannotOpenIsReportedAndTheRestTaken()
+{
+    FileMenu menu;
+    menu.form().link().setOpen(true);
+    QVERIFY(menu.form().link().isOpen());
+    menu.fixture.transport->failOpenWith = QStringLiteral("COM5 is in use");
+    const QString path = menu.path(QStringLiteral("A.kvt"));
+    WriteFile(path, kGoodFile);
+    menu.open(path);
+
+    // The open link moves to the stored port; that it cannot is reported.
+    const QStringList errors = menu.fixture.errors.errors();
+    QCOMPARE(errors.size(), 1);
+    QVERIFY2(errors.first().contains(QStringLiteral("COM5 is in use")), qPrintable(errors.first()));
+    QCOMPARE(menu.form().link().comNumber(), 5);
+    QVERIFY(!menu.form().link().isOpen());
+    QCOMPARE(menu.store().key(1).board(1), QByteArray::fromHex("11"));
+    QCOMPARE(menu.form().pages().se6LightsMno->value(), 9);
+    QCOMPARE(menu.sixKeys[1]->text, QStringLiteral("A"));
+    QCOMPARE(menu.form().windowTitle(), path);
 }
 
 QTEST_MAIN(TestSceneFileCommands)
