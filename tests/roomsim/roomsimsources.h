@@ -10,3 +10,4 @@
 #include "roomsim/roomconfig.cpp"
 #include "roomsim/simboard.cpp"
 #include "roomsim/sixcircuitdimmer.cpp"
+#include "roomsim/faultinjector.cpp"
