@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QSpinBox>
 #include <QTest>
@@ -219,6 +220,7 @@ private slots:
     void reloadReadsTheBoundFile();
     void big5RoundTrip();
     void cancelledDialogsChangeNothing();
+    void circuitTitlesOfTheRealPanels();
     void portThatCannotOpenIsReportedAndTheRestTaken();
 };
 
@@ -745,6 +747,42 @@ void TestSceneFileCommands::cancelledDialogsChangeNothing()
     QCOMPARE(menu.form().windowTitle(), QStringLiteral("燈光設定"));
     QCOMPARE(ReadFile(menu.fixture.settingsPath()), kvtIni);
     QCOMPARE(QDir(menu.fixture.programFolder()).entryList(QDir::Files), QStringList{QStringLiteral("kvt.ini")});
+}
+
+void TestSceneFileCommands::circuitTitlesOfTheRealPanels()
+{
+    // The window's own six-circuit panels, as they bind themselves.
+    MainWindowFixture fixture;
+    ScriptedFileDialogs dialogs;
+    fixture.form().sceneFile().setFileDialogs(dialogs);
+    auto *title2 = fixture.find<QWidget>(QStringLiteral("fm6Lights2"))->findChild<QLineEdit *>(QStringLiteral("edTitle"));
+    auto *title6 = fixture.find<QWidget>(QStringLiteral("fm6Lights6"))->findChild<QLineEdit *>(QStringLiteral("edTitle"));
+    QVERIFY(title2 && title6);
+
+    // "客廳" in Big5.
+    const QString good = fixture.dir.filePath(QStringLiteral("titles.kvt"));
+    WriteFile(good, "[6Lights\\Circle2]\r\nTitle=\xAB\xC8\xC6\x55\r\n");
+    dialogs.openAnswer = good;
+    fixture.form().menu().N2->trigger();
+    QVERIFY2(fixture.errors.errors().isEmpty(), qPrintable(fixture.errors.errors().join('\n')));
+    QCOMPARE(title2->text(), QStringLiteral("客廳"));
+    QCOMPARE(title6->text(), QString());
+
+    // A file that fails leaves the titles as they were.
+    const QString bad = fixture.dir.filePath(QStringLiteral("bad.kvt"));
+    WriteFile(bad, "[6Lights\\Circle2]\r\nTitle=x\r\n[RawData\\Key1\\Dimmer1]\r\nTime0=on\r\n");
+    dialogs.openAnswer = bad;
+    fixture.form().menu().N2->trigger();
+    QCOMPARE(fixture.errors.errors().size(), 1);
+    QCOMPARE(title2->text(), QStringLiteral("客廳"));
+
+    title6->setText(QStringLiteral("主題"));
+    const QString saved = fixture.dir.filePath(QStringLiteral("saved.kvt"));
+    dialogs.saveAnswer = saved;
+    fixture.form().menu().N3->trigger();
+    const QByteArray file = ReadFile(saved);
+    QVERIFY(file.contains("[6Lights\\Circle2]\r\nTitle=\xAB\xC8\xC6\x55\r\n"));
+    QVERIFY(file.contains("[6Lights\\Circle6]\r\nTitle=\xA5\x44\xC3\x44\r\n"));
 }
 
 void TestSceneFileCommands::portThatCannotOpenIsReportedAndTheRestTaken()
