@@ -57,12 +57,16 @@ void SerialTransport::write(const QByteArray &bytes)
 {
     if (!m_port.isOpen())
         throw KvtError(QStringLiteral("%1 is not open").arg(m_label));
+    // Bytes the device has not taken yet wait in Qt's buffer; a block that
+    // would overfill the output queue is refused whole.
+    if (m_port.bytesToWrite() + bytes.size() > kOutputQueueBytes)
+        throw KvtError(QStringLiteral("Cannot write to %1: the output queue is full").arg(m_label));
     if (m_port.write(bytes) != bytes.size())
         throw KvtError(QStringLiteral("Cannot write to %1: %2").arg(m_label, m_port.errorString()));
+    // Hand the bytes to the device now: the GUI thread may sleep right after
+    // a frame, and a frame left in Qt's buffer would go out late. (flush()
+    // does not wait and does not deliver received bytes.)
     m_port.flush();
-    if (m_port.bytesToWrite() > 0 && !m_port.waitForBytesWritten(kWriteWaitMs)
-        && m_port.bytesToWrite() > 0)
-        throw KvtError(QStringLiteral("Cannot write to %1: the output queue is full").arg(m_label));
 }
 
 void SerialTransport::onReadyRead()

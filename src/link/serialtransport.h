@@ -20,7 +20,8 @@ public:
     bool isOpen() const override { return m_port.isOpen(); }
     void write(const QByteArray &bytes) override;
 
-    static constexpr int kWriteWaitMs = 2000;
+    // The driver's output queue: 4096 bytes.
+    static constexpr qint64 kOutputQueueBytes = 4096;
 
 private:
     void onReadyRead();

@@ -64,6 +64,7 @@ private slots:
     void promptChoosesMappedPort();
     void busyAndAbsentPortsFail();
     void vanishedLineClosesLink();
+    void blockBeyondOutputQueueIsRefusedWhole();
 
 private:
     void mapCom(int n, const QString &target);
@@ -196,6 +197,22 @@ void TestE2eLinkSerial::vanishedLineClosesLink()
     // The next frame tries to open it again and says why it cannot.
     QVERIFY_THROWS_EXCEPTION(KvtError, link.write(QByteArray("H")));
     QVERIFY(!link.isOpen());
+}
+
+void TestE2eLinkSerial::blockBeyondOutputQueueIsRefusedWhole()
+{
+    RecordingErrorReporter reporter;
+    ScriptedChooser chooser;
+    DeviceLink link(m_folder->path(), &chooser, &reporter);
+    link.setComNumber(3);
+    FarEnd far;
+    QVERIFY(far.open(m_pty->linkB()));
+    QVERIFY_THROWS_EXCEPTION(KvtError, link.write(QByteArray(4097, 'x')));
+    link.write(QByteArray(4096, 'y'));
+    QTRY_VERIFY_WITH_TIMEOUT((far.pump(), far.got.size() >= 4096), kWaitMs);
+    QTest::qWait(100);
+    far.pump();
+    QCOMPARE(far.got, QByteArray(4096, 'y'));
 }
 
 QTEST_GUILESS_MAIN(TestE2eLinkSerial)
