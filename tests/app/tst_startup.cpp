@@ -21,7 +21,8 @@ QByteArray ReadFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const QByteArray kSettings = "[frmCommSetup]\r\nFormVersion=0\r\nrgCommPort_ItemIndex=2\r\n\r\n"
+const QByteArray kSettings = "[frmCommSetup]\r\nFormVersion=0\r\nrgRS232_Checked=TRUE\r\n"
+                             "rgCommPort_ItemIndex=5\r\n\r\n"
                              "[Form1]\r\nFormVersion=0\r\nApdWinsockPort1_ComNumber=3\r\n"
                              "cb6LightsEnabled_Checked=TRUE\r\nse6LightsMno_Value=9\r\n\r\n"
                              "[RawData\\Key2]\r\nBoard1=8101810081008180\r\nBoard19=AB\r\n\r\n"
@@ -47,15 +48,15 @@ void TestStartup::firstShowingRestoresFormSection()
     QCOMPARE(form.storage().boundName(), QStringLiteral("kvt.ini"));
     QCOMPARE(form.storage().fullFileName(), fixture.settingsPath());
     // Loaded, but nothing taken from it before the window is shown.
-    QCOMPARE(form.storage().readInteger(QStringLiteral("rgCommPort_ItemIndex"), 0,
-                                        QStringLiteral("frmCommSetup")),
-             2);
+    // The connection dialog has applied its choice, COM6.
+    QCOMPARE(form.link().comNumber(), 6);
     QVERIFY(form.sceneStore().key(2).board(1).isEmpty());
     QVERIFY(!form.pages().cb6LightsEnabled->isChecked());
 
     form.show();
 
     QVERIFY2(fixture.errors.errors().isEmpty(), qPrintable(fixture.errors.errors().join('\n')));
+    // The main window's stored port comes after the dialog's and is the one in effect.
     QCOMPARE(form.link().comNumber(), 3);
     QVERIFY(!form.link().isOpen());
     QVERIFY(form.pages().cb6LightsEnabled->isChecked());
