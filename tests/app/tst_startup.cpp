@@ -3,17 +3,34 @@
 
 #include "mainwindowfixture.h"
 
+#include "app/mainmenu.h"
 #include "app/mainpages.h"
 #include "link/devicelink.h"
+#include "panels/lightboard.h"
+#include "scenes/filedialogs.h"
+#include "scenes/scenefilecommands.h"
 #include "scenes/scenefilestorage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 
 namespace {
+
+// The save dialog answers with one file; the open dialog is never wanted here.
+class SaveAs : public FileDialogs
+{
+public:
+    explicit SaveAs(QString file) : m_file(std::move(file)) {}
+    std::optional<QString> openSceneFile() override { return std::nullopt; }
+    std::optional<QString> saveSceneFile(const QString &) override { return m_file; }
+
+private:
+    QString m_file;
+};
 
 QByteArray ReadFile(const QString &path)
 {
@@ -39,6 +56,7 @@ private slots:
     void badSettingsFile_data();
     void badSettingsFile();
     void closingWritesNothing();
+    void savedSettingsComeBackAfterRestart();
 };
 
 void TestStartup::firstShowingRestoresFormSection()
@@ -141,6 +159,50 @@ void TestStartup::closingWritesNothing()
     QVERIFY(form.close());
     QVERIFY(fixture.errors.errors().isEmpty());
     QCOMPARE(ReadFile(fixture.settingsPath()), kSettings);
+}
+
+void TestStartup::savedSettingsComeBackAfterRestart()
+{
+    const QByteArray pattern = QByteArray::fromHex("8101810081008180");
+    QByteArray saved;
+    {
+        MainWindowFixture fixture;
+        TForm1 &form = fixture.form();
+        form.show();
+        SaveAs dialogs(fixture.settingsPath());
+        form.sceneFile().setFileDialogs(dialogs);
+        form.link().setComNumber(8);
+        form.pages().cb6LightsEnabled->setChecked(true);
+        form.pages().se6LightsMno->setValue(12);
+        fixture.find<QWidget>(QStringLiteral("fm6Lights3"))
+            ->findChild<QLineEdit *>(QStringLiteral("edTitle"))
+            ->setText(QStringLiteral("客廳"));
+        // Key 4 edited on the panel; the save stores the shown key itself.
+        fixture.setBoardPresent(2, true);
+        fixture.userSelectKey(3);
+        fixture.lightBoard(2)->DecodeBoardData(pattern);
+        form.menu().N3->trigger();
+        QVERIFY2(fixture.errors.errors().isEmpty(), qPrintable(fixture.errors.errors().join('\n')));
+        saved = ReadFile(fixture.settingsPath());
+    }
+
+    // A new run on the saved kvt.ini.
+    MainWindowFixture fixture(saved);
+    TForm1 &form = fixture.form();
+    // The circuit titles are back as soon as the window is built.
+    QCOMPARE(fixture.find<QWidget>(QStringLiteral("fm6Lights3"))->findChild<QLineEdit *>(QStringLiteral("edTitle"))->text(),
+             QStringLiteral("客廳"));
+    form.show();
+    QVERIFY2(fixture.errors.errors().isEmpty(), qPrintable(fixture.errors.errors().join('\n')));
+    QCOMPARE(form.link().comNumber(), 8);
+    QVERIFY(form.pages().cb6LightsEnabled->isChecked());
+    QCOMPARE(form.pages().se6LightsMno->value(), 12);
+    QCOMPARE(form.sceneStore().key(4).board(2), pattern);
+    // The board checkboxes are not kept: the user marks the board again and
+    // the key shows on its panel.
+    fixture.setBoardPresent(2, true);
+    fixture.userSelectKey(3);
+    QCOMPARE(fixture.lightBoard(2)->EncodeBoardData(), pattern);
 }
 
 QTEST_MAIN(TestStartup)
