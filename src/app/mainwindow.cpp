@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 
+#include "app/buscommands.h"
 #include "app/combokeylist.h"
 #include "app/mainmenu.h"
 #include "app/commsetupdialog.h"
@@ -69,6 +70,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     m_sceneFile = CreateSceneFileCommands(*this, m_environment.programFolder);
 
     createPanels();
+    createBusCommands();
     connectHandlers();
     FormCreate();
 }

@@ -12,8 +12,11 @@
 #include <array>
 #include <memory>
 
+class BusCommands;
 class ComboKeyList;
 class DeviceLink;
+class FormCommandHost;
+class KeyCommands;
 class KeySwitch;
 class MainDimmer;
 class MainMenu;
@@ -75,6 +78,11 @@ public:
     MainMenu &menu() { return *m_menu; }
     MainPages &pages() { return *m_pages; }
     StatusProgress &progress() { return *m_progress; }
+    // The bus commands and the reply dispatcher; later panels bind into
+    // commandHost() so the commands and replies reach them.
+    FormCommandHost &commandHost();
+    KeyCommands &keyCommands();
+    BusCommands &busCommands();
     // Page "6回調光" and the main dimmer controls of page "系統燈光".
     SixCircuitPage &sixCircuitPage() { return *m_sixCircuitPage; }
     MainDimmer &mainDimmer() { return *m_mainDimmer; }
@@ -104,6 +112,16 @@ public slots:
     void N5Click();
     // The board checkbox of the main dimmer shows or hides its controls.
     void cbBoard2Click();
+    // Bus commands (menu bar) and the packet handlers of the link.
+    void miScanClick();
+    void btnReadClick();
+    void miSendKeyClick();
+    void miReadAllClick();
+    void miSendAllClick();
+    void N6Click();
+    void ApdDataPacket1StringPacket(const QByteArray &packet);
+    void ApdDataPacket3StringPacket(const QByteArray &packet);
+    void ApdDataPacket4StringPacket(const QByteArray &packet);
     // "全傳" and "全讀" of page "6回調光".
     void btn6LightsSendAllClick();
     void btn6LightsGetAllClick();
@@ -115,6 +133,7 @@ protected:
 
 private:
     void createPanels();
+    void createBusCommands();
     void connectHandlers();
     void connectFlag(QAction *item, const std::function<void()> &handler);
 
@@ -132,6 +151,7 @@ private:
     std::unique_ptr<KeySwitch> m_keySwitch;
     std::unique_ptr<PanelContext> m_panelContext;
     std::array<SixKeyButtonList *, 11> m_sixKeyButtons{};
+    std::unique_ptr<BusCommands> m_busCommands;
     SixCircuitPage *m_sixCircuitPage = nullptr;
     MainDimmer *m_mainDimmer = nullptr;
     PanelSettingsList m_panelSettings;

@@ -58,6 +58,8 @@ public:
     void bindBoardView(int slot, BoardDataView *view);
     void bindCircuitView(int circuit, CircuitDataView *view);
     void bindMainDimmerView(MainDimmerView *view);
+    // The bound main dimmer controls; nullptr until they exist.
+    MainDimmerView *mainDimmerView() const { return m_mainDimmerView; }
 
     // Copies the panels into key keyNumber: present slots 1..18, every circuit,
     // both dimmer groups. Slot 19's data are only carried. Nothing when < 1.

@@ -58,3 +58,13 @@ public:
     // "機號" and "開啟" is checked.
     virtual void boardFound(int machineNumber) = 0;
 };
+
+// A six-key panel 1..10 as the reply dispatcher feeds it: the key settings
+// (4 data bytes) and the touch sensitivity (6 data bytes) read from its board.
+class SixKeyReplyView
+{
+public:
+    virtual ~SixKeyReplyView() = default;
+    virtual void ApplyKeyReply(const QByteArray &data) = 0;
+    virtual void ApplySensitivityReply(const QByteArray &data) = 0;
+};

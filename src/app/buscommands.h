@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/formcommandhost.h"
+#include "scenes/bulkcommands.h"
+#include "scenes/keycommands.h"
+#include "scenes/replydispatcher.h"
+
+// The bus commands of the main window and the reply dispatcher, built over
+// the window's link, key list and panels.
+struct BusCommands
+{
+    BusCommands(TForm1 &form, const BusContext &bus, BusState &state, KeySelection &keySelection,
+                ProgressStatus &progress)
+        : host(form),
+          context{bus, state, keySelection, host, progress},
+          keys(context),
+          bulk(context, keys),
+          replies(context)
+    {
+    }
+
+    FormCommandHost host;
+    CommandContext context;
+    KeyCommands keys;
+    BulkCommands bulk;
+    ReplyDispatcher replies;
+};

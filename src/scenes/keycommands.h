@@ -1,0 +1,44 @@
+#pragma once
+
+#include "scenes/commandhost.h"
+
+// "掃描", "讀按鍵" and "儲按鍵": the commands that talk to every board of the
+// room for one key. Replies are not awaited here; they arrive while the
+// commands let events run and the reply dispatcher applies them.
+//
+// The handlers may raise KvtError (a link that cannot be opened); the scan
+// enables "掃描" again and clears the scan flag on every path.
+class KeyCommands
+{
+public:
+    static constexpr int kRecentScanMs = 10 * 60 * 1000;
+    static constexpr int kReadPauseMs = 100;
+    static constexpr int kReadPauses = 3;
+    static constexpr int kSendPauseMs = 300;
+    static constexpr int kScanPauseModbusMs = 200;
+    static constexpr int kScanPauseBoardFrameMs = 300;
+
+    explicit KeyCommands(const CommandContext &context);
+
+    void miScanClick();
+    void btnReadClick();
+    void miSendKeyClick();
+
+    // The read and the send of the selected key; the loops over all keys call
+    // them without the progress line, which then shows the loop's progress.
+    void readKey(bool showProgress);
+    void sendKey(bool showProgress);
+
+    // The last scan started less than 10 minutes ago.
+    bool recentScan() const;
+    bool isScanning() const { return m_scanning; }
+
+private:
+    bool modbusRoute(int slot) const;
+    // The 8 data bytes of a slot as its panel stands; empty when the panel
+    // does not exist.
+    QByteArray slotData(int slot);
+
+    CommandContext m_context;
+    bool m_scanning = false;
+};

@@ -1,0 +1,215 @@
+#include "scenes/replydispatcher.h"
+
+#include "link/trafficlog.h"
+#include "protocol/boardtable.h"
+#include "protocol/hex.h"
+#include "protocol/kvterror.h"
+#include "protocol/logformat.h"
+#include "scenes/busstate.h"
+#include "scenes/keyselection.h"
+#include "scenes/maindimmerdata.h"
+#include "scenes/sceneviews.h"
+
+namespace {
+
+// Board frame reply 'H' 0B: 48 0B id cmd key M1 S1 M2 S2 M3 S3 M4 S4 xor.
+constexpr int kBoardReplyLength = 14;
+constexpr quint8 kKeySettingsLength = 0x0B;
+constexpr quint8 kKeySettingsCommand = 0x06;
+constexpr int kBoardReplyDataAt = 5;
+constexpr int kPairs = 4;
+
+// Modbus reply text positions (counting from 0, ':' at 0).
+constexpr int kIdAt = 1;
+constexpr int kFunctionAt = 3;
+constexpr int kByteCountAt = 5;
+constexpr int kDataAt = 7;
+constexpr int kRegisterCountAt = 9;
+constexpr int kRegisterCountLength = 4;
+
+constexpr int kReadFunction = 3;
+constexpr int kWriteFunction = 10; // 0x10 read as decimal text
+
+constexpr int kCpuBoard1Id = 241;
+constexpr int kCpuBoard2Id = 242;
+constexpr int kMainDimmerId = 243;
+constexpr int kLightBoardSlot7 = 7;
+constexpr int kLightBoardSlot8 = 8;
+constexpr int kFirstSixKeyId = 11;
+constexpr int kLastSixKeyId = 20;
+constexpr int kLastLightId = 10;
+constexpr int kSixCircuits = 6;
+
+bool InRange(int value, int first, int last)
+{
+    return value >= first && value <= last;
+}
+
+} // namespace
+
+ReplyDispatcher::ReplyDispatcher(const CommandContext &context) : m_context(context) {}
+
+int ReplyDispatcher::DecimalField(const QByteArray &text)
+{
+    bool digits = !text.isEmpty();
+    for (char c : text)
+        digits = digits && c >= '0' && c <= '9';
+    if (!digits)
+        throw KvtError(QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text)));
+    return text.toInt();
+}
+
+int ReplyDispatcher::ModbusReplyId(const QByteArray &text)
+{
+    const QByteArray field = text.mid(kIdAt, 2);
+    if (field == "F1")
+        return kCpuBoard1Id;
+    if (field == "F2")
+        return kCpuBoard2Id;
+    if (field == "F3")
+        return kMainDimmerId;
+    try {
+        return DecimalField(field);
+    } catch (const KvtError &) {
+        return 0;
+    }
+}
+
+void ReplyDispatcher::markPresent(int slot)
+{
+    m_context.host.setBoardPresent(slot, true);
+}
+
+void ReplyDispatcher::ApdDataPacket1StringPacket(const QByteArray &packet)
+{
+    TrafficLog &log = m_context.bus.log;
+    log.LogLine(BoardReplyLogLine(packet));
+    if (packet.size() < 3)
+        return;
+    const int id = quint8(packet.at(2));
+    const int slot = FindSlotById(id);
+    if (slot < 0) {
+        log.LogLine(UnknownBoardLogLine(id));
+        return;
+    }
+    log.LogLine(KnownBoardLogLine(id));
+    if (packet.size() < kBoardReplyLength || quint8(packet.at(1)) != kKeySettingsLength
+        || (quint8(packet.at(3)) & 0x07) != kKeySettingsCommand)
+        return;
+    log.LogLine(KeySettingsLogLine(id, slot, packet));
+    if (m_context.state.scanFlag) {
+        markPresent(slot);
+        return;
+    }
+    applyBoardFrame(slot, packet);
+}
+
+void ReplyDispatcher::applyBoardFrame(int slot, const QByteArray &packet)
+{
+    const QByteArray pairs = packet.mid(kBoardReplyDataAt, 2 * kPairs);
+    if (SlotInfo(slot).kind == BoardKind::MainDimmerBoard) {
+        if (MainDimmerView *dimmer = m_context.host.mainDimmer())
+            DecodeMainDimmerData(*dimmer, pairs);
+        return;
+    }
+    BoardDataView *panel = m_context.host.lightBoardPanel(slot);
+    if (!panel)
+        return;
+    // Each column's mask sets the row checkboxes in turn, so the last one
+    // (column 4) decides them; the panel's data carry one mask for all.
+    const char lastMask = pairs.at(2 * (kPairs - 1));
+    QByteArray data;
+    for (int i = 0; i < kPairs; ++i) {
+        data.append(lastMask);
+        data.append(pairs.at(2 * i + 1));
+    }
+    panel->DecodeBoardData(data);
+}
+
+void ReplyDispatcher::ApdDataPacket4StringPacket(const QByteArray &packet)
+{
+    m_context.bus.log.LogLine(OutputReplyLogLine(packet));
+}
+
+void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
+{
+    const int id = ModbusReplyId(packet);
+    const QByteArray functionText = packet.mid(kFunctionAt, 2);
+    const int function = DecimalField(functionText);
+    int count = 0;
+    QByteArray data;
+    if (function == kReadFunction) {
+        count = DecimalField(packet.mid(kByteCountAt, 2));
+        data = HexToBytes(QString::fromLatin1(packet.mid(kDataAt, 2 * count)));
+    } else if (function == kWriteFunction) {
+        count = DecimalField(packet.mid(kRegisterCountAt, kRegisterCountLength));
+    }
+    m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data));
+
+    if (function == kReadFunction)
+        applyModbusData(id, count, data);
+
+    // A six-circuit dimmer board answers the scan's read of register 0001
+    // with exception 03 (illegal data value).
+    if (functionText == "83" && InRange(id, 1, kLastLightId) && m_context.state.scanFlag
+        && packet.mid(kByteCountAt, 2) == "03") {
+        if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
+            circuits->boardFound(id);
+    }
+}
+
+void ReplyDispatcher::applyBoardData(int panel, const QByteArray &data)
+{
+    if (m_context.state.scanFlag) {
+        markPresent(panel);
+        return;
+    }
+    if (BoardDataView *view = m_context.host.lightBoardPanel(panel))
+        view->DecodeBoardData(data);
+}
+
+void ReplyDispatcher::applyModbusData(int id, int count, const QByteArray &data)
+{
+    const auto awaitedCircuit = [this]() -> CircuitDataView * {
+        const int circuit = m_context.state.AwaitedCircuit;
+        SixCircuitBulk *circuits = m_context.host.sixCircuits();
+        if (!circuits || !InRange(circuit, 1, kSixCircuits))
+            return nullptr;
+        return circuits->circuitView(circuit);
+    };
+    const auto sixKey = [this, id]() { return m_context.host.sixKeyPanel(id - (kFirstSixKeyId - 1)); };
+
+    if (InRange(id, 1, kLastLightId)) {
+        if (count == 4) {
+            if (CircuitDataView *circuit = awaitedCircuit())
+                circuit->DecodeCircuitData(data);
+        } else if (count == 8) {
+            applyBoardData(id, data);
+        }
+    } else if (InRange(id, kFirstSixKeyId, kLastSixKeyId)) {
+        if (count == 4) {
+            if (SixKeyReplyView *panel = sixKey())
+                panel->ApplyKeyReply(data);
+        } else if (count == 6) {
+            if (SixKeyReplyView *panel = sixKey())
+                panel->ApplySensitivityReply(data);
+        } else if (count == 8) {
+            applyBoardData(id - 2, data);
+        }
+    } else if (id == kCpuBoard1Id || id == kCpuBoard2Id) {
+        if (count == 8)
+            applyBoardData(id == kCpuBoard1Id ? kLightBoardSlot7 : kLightBoardSlot8, data);
+    } else if (id == kMainDimmerId) {
+        if (count == 4) {
+            if (CircuitDataView *circuit = awaitedCircuit())
+                circuit->DecodeCircuitData(data);
+        } else if (count == 8) {
+            if (m_context.state.scanFlag) {
+                markPresent(kMainDimmerSlot);
+            } else if (m_context.keys.selectedKeyIndex() >= 0) {
+                if (MainDimmerView *dimmer = m_context.host.mainDimmer())
+                    DecodeMainDimmerData(*dimmer, data);
+            }
+        }
+    }
+}
