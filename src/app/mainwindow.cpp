@@ -67,7 +67,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     m_keyList = std::make_unique<ComboKeyList>(m_pages->ComboBox1);
     m_keySwitch = std::make_unique<KeySwitch>(m_sceneStore, *m_keyList);
     m_panelContext.reset(new PanelContext{m_bus, errors(), *m_keySwitch, *m_menu, *m_progress});
-    m_sceneFile = CreateSceneFileCommands(*this, m_environment.programFolder);
+    m_sceneFile = CreateSceneFileCommands(*this, m_environment.programFolder, m_environment.showModal);
 
     createPanels();
     createBusCommands();

@@ -23,9 +23,15 @@ void Prepare(QFileDialog &dialog, QFileDialog::AcceptMode mode, const QString &f
     dialog.setDefaultSuffix(QStringLiteral("kvt"));
 }
 
-std::optional<QString> Run(QFileDialog &dialog)
+} // namespace
+
+std::optional<QString> QtFileDialogs::run(QFileDialog &dialog) const
 {
-    if (dialog.exec() != QDialog::Accepted)
+    if (m_showModal)
+        m_showModal(dialog);
+    else
+        dialog.exec();
+    if (dialog.result() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
@@ -33,13 +39,11 @@ std::optional<QString> Run(QFileDialog &dialog)
     return files.first();
 }
 
-} // namespace
-
 std::optional<QString> QtFileDialogs::openSceneFile()
 {
     QFileDialog dialog(m_parent);
     Prepare(dialog, QFileDialog::AcceptOpen, kOpenFilter);
-    return Run(dialog);
+    return run(dialog);
 }
 
 std::optional<QString> QtFileDialogs::saveSceneFile(const QString &startName)
@@ -48,5 +52,5 @@ std::optional<QString> QtFileDialogs::saveSceneFile(const QString &startName)
     Prepare(dialog, QFileDialog::AcceptSave, kSaveFilter);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(startName);
-    return Run(dialog);
+    return run(dialog);
 }

@@ -2,6 +2,10 @@
 
 #include "scenes/filedialogs.h"
 
+#include <functional>
+
+class QDialog;
+class QFileDialog;
 class QWidget;
 
 // The file menu's dialogs as real QFileDialogs, starting in the current folder
@@ -9,7 +13,11 @@ class QWidget;
 class QtFileDialogs : public FileDialogs
 {
 public:
-    explicit QtFileDialogs(QWidget *parent) : m_parent(parent) {}
+    // showModal runs the dialog until it closes (QDialog::exec when empty).
+    explicit QtFileDialogs(QWidget *parent, std::function<void(QDialog &)> showModal = {})
+        : m_parent(parent), m_showModal(std::move(showModal))
+    {
+    }
 
     // "燈光設定檔", "通用設定檔" and "所有檔案"; a name that does not exist is accepted.
     std::optional<QString> openSceneFile() override;
@@ -20,5 +28,8 @@ public:
     static const QString kSaveFilter;
 
 private:
+    std::optional<QString> run(QFileDialog &dialog) const;
+
     QWidget *m_parent;
+    std::function<void(QDialog &)> m_showModal;
 };

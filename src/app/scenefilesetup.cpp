@@ -30,8 +30,9 @@ std::vector<StoredProperty> MainFormProperties(TForm1 &form)
     };
 }
 
-std::unique_ptr<SceneFileCommands> CreateSceneFileCommands(TForm1 &form,
-                                                           const QString &programFolder)
+std::unique_ptr<SceneFileCommands>
+CreateSceneFileCommands(TForm1 &form, const QString &programFolder,
+                        const std::function<void(QDialog &)> &showModal)
 {
     SceneFileContext context{programFolder,
                              form.storage(),
@@ -42,5 +43,5 @@ std::unique_ptr<SceneFileCommands> CreateSceneFileCommands(TForm1 &form,
                              form.errors(),
                              [&form](const QString &caption) { form.setWindowTitle(caption); }};
     return std::make_unique<SceneFileCommands>(std::move(context), MainFormProperties(form),
-                                               std::make_unique<QtFileDialogs>(&form));
+                                               std::make_unique<QtFileDialogs>(&form, showModal));
 }

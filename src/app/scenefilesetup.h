@@ -3,9 +3,11 @@
 #include "scenes/formsection.h"
 #include "scenes/scenefilecommands.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+class QDialog;
 class TForm1;
 
 // The main window's stored properties, in the order they are saved and
@@ -13,6 +15,8 @@ class TForm1;
 // "se6LightsMno.Value".
 std::vector<StoredProperty> MainFormProperties(TForm1 &form);
 
-// The file commands of the main window, with the real file dialogs.
-std::unique_ptr<SceneFileCommands> CreateSceneFileCommands(TForm1 &form,
-                                                           const QString &programFolder);
+// The file commands of the main window, with the real file dialogs run by
+// showModal (QDialog::exec when empty).
+std::unique_ptr<SceneFileCommands>
+CreateSceneFileCommands(TForm1 &form, const QString &programFolder,
+                        const std::function<void(QDialog &)> &showModal = {});

@@ -40,6 +40,7 @@ private slots:
     void openAcceptsANameThatDoesNotExist();
     void saveOffersTheBoundNameAndReplacesWithoutAsking();
     void cancelGivesNothing();
+    void runsThroughTheGivenModalRunner();
 
 private:
     QTemporaryDir m_dir;
@@ -133,6 +134,25 @@ void TestFileDialogs::cancelGivesNothing()
     QCOMPARE(dialogs.openSceneFile(), std::optional<QString>());
     WhenDialogShows([](QFileDialog &dialog) { dialog.reject(); });
     QCOMPARE(dialogs.saveSceneFile(QStringLiteral("kvt.ini")), std::optional<QString>());
+}
+
+void TestFileDialogs::runsThroughTheGivenModalRunner()
+{
+    QStringList shown;
+    QtFileDialogs dialogs(nullptr, [&shown](QDialog &dialog) {
+        auto &files = static_cast<QFileDialog &>(dialog);
+        shown.append(files.nameFilters().join(QStringLiteral(";;")));
+        if (files.acceptMode() == QFileDialog::AcceptOpen) {
+            files.selectFile(QStringLiteral("picked.kvt"));
+            dialog.done(QDialog::Accepted);
+        }
+        // The save dialog is left as it is: closed without a choice.
+    });
+    const std::optional<QString> chosen = dialogs.openSceneFile();
+    QVERIFY(chosen);
+    QCOMPARE(QFileInfo(*chosen).fileName(), QStringLiteral("picked.kvt"));
+    QCOMPARE(dialogs.saveSceneFile(QStringLiteral("kvt.ini")), std::optional<QString>());
+    QCOMPARE(shown, QStringList({QtFileDialogs::kOpenFilter, QtFileDialogs::kSaveFilter}));
 }
 
 QTEST_MAIN(TestFileDialogs)
