@@ -33,7 +33,7 @@ struct SixCircuitContext
     SceneFileStorage &storage; // the circuit titles
     const QAction *liveAction; // "調光即時動作"
     const QSpinBox *machineNumber; // "機號": the board's Modbus slave id
-    // A line in the window's status bar (why nothing was sent).
+    // Shows a line in the window's status bar (why nothing was sent); required.
     std::function<void(const QString &)> showStatus;
 };
 
