@@ -2,8 +2,8 @@
 
 #include "app/buscommands.h"
 #include "app/combokeylist.h"
-#include "app/mainmenu.h"
 #include "app/commsetupdialog.h"
+#include "app/mainmenu.h"
 #include "app/mainpages.h"
 #include "app/scenefilesetup.h"
 #include "app/statusprogress.h"
@@ -73,22 +73,22 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     createBusCommands();
     connectHandlers();
     FormCreate();
+
+    // Restores its choices from the image and applies them to the link, which
+    // stays closed.
+    m_commSetup = new TfrmCommSetup(*m_link, *m_storage, errors(), this);
 }
 
 TForm1::~TForm1()
 {
     // The panels go first, while the link, the store and the contexts they
-
-    // Restores its choices from the image and applies them to the link, which
-    // stays closed.
-    m_commSetup = new TfrmCommSetup(*m_link, *m_storage, errors(), this);
     // refer to still exist.
+    delete m_commSetup;
     delete takeCentralWidget();
 }
 
 void TForm1::createPanels()
 {
-    delete m_commSetup;
     for (int n = 1; n <= kLightBoardPanelCount; ++n) {
         auto *panel = new TfmLightBoard(*m_panelContext);
         panel->setObjectName(QStringLiteral("fmLightBoard%1").arg(n));

@@ -30,13 +30,13 @@ class SixKeyButtonList;
 class StatusProgress;
 class Tfm6Lights;
 class TfmLightBoard;
+class TfrmCommSetup;
 class TrafficLog;
 struct MainPages;
 
 constexpr int kLightBoardPanelCount = 18;
 
 // The main window "燈光設定". It owns the link, the traffic log, the scene
-class TfrmCommSetup;
 // file storage, the scene store and every panel for the whole run, wires them
 // together and hands the commands what they need; it holds no protocol logic.
 //
@@ -78,14 +78,16 @@ public:
     MainMenu &menu() { return *m_menu; }
     MainPages &pages() { return *m_pages; }
     StatusProgress &progress() { return *m_progress; }
+    // The connection setup dialog "通訊設定", created hidden at start-up.
+    TfrmCommSetup &commSetup() { return *m_commSetup; }
+    // Page "6回調光" and the main dimmer controls of page "系統燈光".
+    SixCircuitPage &sixCircuitPage() { return *m_sixCircuitPage; }
+    MainDimmer &mainDimmer() { return *m_mainDimmer; }
     // The bus commands and the reply dispatcher; later panels bind into
     // commandHost() so the commands and replies reach them.
     FormCommandHost &commandHost();
     KeyCommands &keyCommands();
     BusCommands &busCommands();
-    // Page "6回調光" and the main dimmer controls of page "系統燈光".
-    SixCircuitPage &sixCircuitPage() { return *m_sixCircuitPage; }
-    MainDimmer &mainDimmer() { return *m_mainDimmer; }
     // The file menu's commands; the six-key panels and circuit titles bind
     // into panelSettings() so the file commands save and restore them.
     SceneFileCommands &sceneFile() { return *m_sceneFile; }
@@ -94,8 +96,6 @@ public:
     // Lets the page change refresh six-key panel 1..10's button captions.
     void bindSixKeyButtons(int panel, SixKeyButtonList *buttons);
 
-    // The connection setup dialog "通訊設定", created hidden at start-up.
-    TfrmCommSetup &commSetup() { return *m_commSetup; }
     // Runs a handler through the error guard.
     void guarded(const std::function<void()> &handler);
 
@@ -112,6 +112,9 @@ public slots:
     void N5Click();
     // The board checkbox of the main dimmer shows or hides its controls.
     void cbBoard2Click();
+    // "全傳" and "全讀" of page "6回調光".
+    void btn6LightsSendAllClick();
+    void btn6LightsGetAllClick();
     // Bus commands (menu bar) and the packet handlers of the link.
     void miScanClick();
     void btnReadClick();
@@ -122,9 +125,6 @@ public slots:
     void ApdDataPacket1StringPacket(const QByteArray &packet);
     void ApdDataPacket3StringPacket(const QByteArray &packet);
     void ApdDataPacket4StringPacket(const QByteArray &packet);
-    // "全傳" and "全讀" of page "6回調光".
-    void btn6LightsSendAllClick();
-    void btn6LightsGetAllClick();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -151,11 +151,11 @@ private:
     std::unique_ptr<KeySwitch> m_keySwitch;
     std::unique_ptr<PanelContext> m_panelContext;
     std::array<SixKeyButtonList *, 11> m_sixKeyButtons{};
-    std::unique_ptr<BusCommands> m_busCommands;
+    TfrmCommSetup *m_commSetup = nullptr;
     SixCircuitPage *m_sixCircuitPage = nullptr;
     MainDimmer *m_mainDimmer = nullptr;
+    std::unique_ptr<BusCommands> m_busCommands;
     PanelSettingsList m_panelSettings;
     std::unique_ptr<SceneFileCommands> m_sceneFile;
     bool m_shownOnce = false;
-    TfrmCommSetup *m_commSetup = nullptr;
 };
