@@ -2,6 +2,7 @@
 
 #include "app/mainmenu.h"
 #include "panels/maindimmer.h"
+#include "scenes/keyswitch.h"
 #include "scenes/maindimmerdata.h"
 #include "scenes/scenestore.h"
 
@@ -276,6 +277,34 @@ private slots:
         DecodeMainDimmerData(dimmer(), Bytes("0501050005000500"));
         // Column 1 of group 1 is the only bar that moves.
         QCOMPARE(fx->writes(), QList<QByteArray>({Bytes("4804F3030501F0")}));
+    }
+
+    void modbusReplyFromTheBoardSetsTheControls()
+    {
+        goLive();
+        fx->form().keySwitch().selectKeyIndex(1);
+        // Both groups on; column levels 07, 08, 0D, 02.
+        fx->transport->inject(QByteArray(":F3030805070508050D0502D0\r\n"));
+        QCOMPARE(fx->errors.errors().join(QLatin1Char('\n')), QString());
+        QVERIFY(groupBox(1)->isChecked());
+        QVERIFY(groupBox(2)->isChecked());
+        QCOMPARE(levels(), Levels({3, 0, 1, 2, 1, 2, 3, 0}));
+        // Every bar that moved sent its column live, in column order.
+        QCOMPARE(fx->writes(), QList<QByteArray>({Bytes("4804F3030503F2"), Bytes("4804F3030507F6"),
+                                                  Bytes("4804F3030508F9"), Bytes("4804F3030501F0"),
+                                                  Bytes("4804F303050DFC"), Bytes("4804F3030502F3")}));
+    }
+
+    void keySendWritesTheControlsAsBoardData()
+    {
+        boardBox()->setChecked(true);
+        groupBox(2)->setChecked(false);
+        setLevels({1, 2, 3, 0, 0, 0, 0, 3});
+        fx->form().keySwitch().selectKeyIndex(2);
+        fx->clearTraffic();
+        fx->form().miSendKeyClick();
+        // Key index 2 on the main dimmer: registers from 0x1089.
+        QCOMPARE(fx->writes(), QList<QByteArray>({QByteArray(":F3101089000408010101020103010C42\r\n")}));
     }
 
     void keySwitchStoresAndShowsTheLevels()

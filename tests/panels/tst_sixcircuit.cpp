@@ -412,6 +412,60 @@ private slots:
         QCOMPARE(Pauses(fx->pacer), QList<int>({200, 100, 200, 100, 200, 100, 200, 100, 200, 100, 200, 100}));
     }
 
+    void readAllShowsEachReplyOnItsCircuit()
+    {
+        pageEnabled()->setChecked(true);
+        selectKey(0);
+        fx->clearTraffic();
+        // Circuit c answers levels 10c, 0, 0, 0, enabled, elapse 20, late:
+        // at the events after the 100 ms wait that follows its read.
+        const QList<QByteArray> replies = {Wire(":0403048A404000EB"), Wire(":04030494404000E1"),
+                                           Wire(":0403049E404000D7"), Wire(":040304A8404000CD"),
+                                           Wire(":040304B2404000C3"), Wire(":040304BC404000B9")};
+        bool afterWait = false;
+        fx->pacer.onPause = [&](int) { afterWait = fx->pacer.steps().back().ms == kSixCircuitBulkPauseMs; };
+        fx->pacer.onProcessEvents = [&](int) {
+            if (afterWait)
+                fx->transport->inject(replies.at(fx->form().busState().AwaitedCircuit - 1));
+            afterWait = false;
+        };
+
+        QTest::mouseClick(fx->find<QPushButton>(QStringLiteral("btn6LightsGetAll")), Qt::LeftButton);
+
+        QCOMPARE(fx->errors.errors().join(QLatin1Char('\n')), QString());
+        for (int c = 1; c <= kCircuitCount; ++c) {
+            QCOMPARE(Levels(panel(c)), QList<int>({10 * c, 0, 0, 0}));
+            QCOMPARE(panel(c)->elapseBox()->value(), 20);
+        }
+    }
+
+    void keyReadAndSendRunTheBulkCommandsWhileEnabled_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addRow("開啟 set") << true;
+        QTest::addRow("開啟 clear") << false;
+    }
+
+    void keyReadAndSendRunTheBulkCommandsWhileEnabled()
+    {
+        QFETCH(bool, enabled);
+        pageEnabled()->setChecked(enabled);
+        selectKey(1);
+        fx->clearTraffic();
+        // No board checkbox is set: only the six circuits go out.
+        fx->form().miSendKeyClick();
+        const int circuitFrames = enabled ? kCircuitCount : 0;
+        QCOMPARE(fx->writes().size(), circuitFrames);
+        if (enabled)
+            QVERIFY2(fx->writes().first().startsWith(":0410100C000204"), fx->writes().first().constData());
+        fx->clearTraffic();
+        fx->form().btnReadClick();
+        QCOMPARE(fx->writes().size(), circuitFrames);
+        if (enabled)
+            QCOMPARE(fx->writes().last(), Wire(":040310160002D1"));
+        QCOMPARE(fx->errors.errors().join(QLatin1Char('\n')), QString());
+    }
+
     void bulkCommandsSayWhyWithoutRegisters_data()
     {
         QTest::addColumn<int>("keyIndex");
