@@ -19,9 +19,13 @@ class ScriptedChooser : public PortChooser
 public:
     Choice answer;
     QList<QList<int>> asked;
+    // Runs while the prompt is up (the prompt's own event loop runs timers).
+    std::function<void()> whileAsking;
     Choice choosePort(const QList<int> &ports) override
     {
         asked.append(ports);
+        if (whileAsking)
+            whileAsking();
         return answer;
     }
 };
@@ -62,6 +66,7 @@ private slots:
     void asksForPortWhenNoneIsSet_data();
     void asksForPortWhenNoneIsSet();
     void tcpNeverAsksForPort();
+    void writeWhilePromptIsUpDoesNotPromptAgain();
     void comNumberChangeReopens();
     void deviceLayerChangesOnlyWhileClosed();
     void closingDropsPartialPackets();
@@ -160,6 +165,27 @@ void TestDeviceLink::asksForPortWhenNoneIsSet()
     } else {
         QVERIFY(f.built.isEmpty()); // nothing opened, nothing sent
     }
+}
+
+void TestDeviceLink::writeWhilePromptIsUpDoesNotPromptAgain()
+{
+    Fixture f;
+    f.chooser.answer = {true, 3};
+    f.link.setComNumber(0);
+    QString nestedError;
+    f.chooser.whileAsking = [&] {
+        // A timer's frame while the user looks at the prompt.
+        try {
+            f.link.write(Hex("4801"));
+        } catch (const KvtError &e) {
+            nestedError = e.text();
+        }
+    };
+    f.link.write(Hex("480100"));
+    QCOMPARE(f.chooser.asked.size(), 1);
+    QCOMPARE(nestedError, QStringLiteral("The link is being opened"));
+    QVERIFY(f.link.isOpen());
+    QCOMPARE(f.current->written(), Hex("480100"));
 }
 
 void TestDeviceLink::tcpNeverAsksForPort()
