@@ -24,6 +24,7 @@ private slots:
     void answersNegotiation();
     void answersTerminalTypeRequest();
     void serverAndClientAgreeOnBinary();
+    void survivesEndlessSubnegotiation();
 };
 
 void TestTelnetCodec::encodesData_data()
@@ -173,6 +174,16 @@ void TestTelnetCodec::serverAndClientAgreeOnBinary()
     all += Hex("0D000D0AFFFF0D");
     QCOMPARE(server.decode(client.encode(all)).data.toHex(), all.toHex());
     QCOMPARE(client.decode(server.encode(all)).data.toHex(), all.toHex());
+}
+
+void TestTelnetCodec::survivesEndlessSubnegotiation()
+{
+    TelnetCodec codec;
+    // A peer that opens a subnegotiation and never ends it.
+    codec.decode(Hex("FFFA18") + QByteArray(100000, 'A'));
+    // The codec goes on: a later negotiation is still answered.
+    QCOMPARE(codec.decode(Hex("FFF0FFFD00")).answer.toHex(' '), Hex("FFFB00").toHex(' '));
+    QVERIFY(codec.sendsBinary());
 }
 
 QTEST_GUILESS_MAIN(TestTelnetCodec)
