@@ -32,6 +32,8 @@
 namespace {
 
 const QString kSettingsFileName = QStringLiteral("kvt.ini");
+// How long a notice (why a command sent nothing) stays in the status bar.
+constexpr int kStatusNoticeMs = 8000;
 
 DeviceLink &CheckedLink(const std::unique_ptr<DeviceLink> &link)
 {
@@ -99,7 +101,10 @@ void TForm1::createPanels()
                                   m_menu->mi6LightsAction, this);
     const SixCircuitContext circuits{*m_panelContext, m_busState, *m_storage, m_menu->mi6LightsAction,
                                      m_pages->se6LightsMno,
-                                     [this](const QString &text) { statusBar()->showMessage(text); }};
+                                     [this](const QString &text) {
+                                         // Timed, so it never hides a later command's progress for good.
+                                         statusBar()->showMessage(text, kStatusNoticeMs);
+                                     }};
     m_sixCircuitPage = new SixCircuitPage(circuits,
                                           {m_pages->cb6LightsEnabled, m_pages->se6LightsMno,
                                            m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
