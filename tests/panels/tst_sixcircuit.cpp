@@ -466,6 +466,30 @@ private slots:
         QCOMPARE(fx->errors.errors().join(QLatin1Char('\n')), QString());
     }
 
+    void scanFindsTheBoardByItsExceptionReply()
+    {
+        QSpinBox *machineNumber = fx->find<QSpinBox>(QStringLiteral("se6LightsMno"));
+        QCOMPARE(machineNumber->value(), 4);
+        QVERIFY(!pageEnabled()->isChecked());
+        // Machine number 5 refuses the scan's read of register 0001.
+        bool answered = false;
+        fx->pacer.onProcessEvents = [&](int) {
+            if (!answered && !fx->writes().isEmpty()) {
+                fx->transport->inject(Wire(":05830375"));
+                answered = true;
+            }
+        };
+        fx->form().miScanClick();
+        QCOMPARE(fx->errors.errors().join(QLatin1Char('\n')), QString());
+        QCOMPARE(machineNumber->value(), 5);
+        QVERIFY(pageEnabled()->isChecked());
+        // "全讀" now asks that board.
+        selectKey(0);
+        fx->clearTraffic();
+        fx->form().btn6LightsGetAllClick();
+        QCOMPARE(fx->writes().first(), Wire(":050310000002E6"));
+    }
+
     void bulkCommandsSayWhyWithoutRegisters_data()
     {
         QTest::addColumn<int>("keyIndex");
