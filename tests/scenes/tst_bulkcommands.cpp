@@ -1,0 +1,370 @@
+// Read-all, send-all and the key test through the main window's menu, with
+// boards that answer from a scripted room.
+#include "mainwindowfixture.h"
+#include "scriptedboards.h"
+
+#include "app/mainmenu.h"
+#include "app/statusprogress.h"
+#include "link/trafficlog.h"
+#include "panels/lightboard.h"
+#include "protocol/boardframe.h"
+#include "scenes/filedialogs.h"
+#include "scenes/keycommands.h"
+#include "scenes/keyswitch.h"
+#include "scenes/keytables.h"
+#include "scenes/scenefilecommands.h"
+#include "scenes/scenestore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTest>
+
+namespace {
+
+QByteArray Hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+void SetFlag(QAction *item, bool on)
+{
+    if (item->isChecked() != on)
+        item->trigger();
+}
+
+class SaveAs : public FileDialogs
+{
+public:
+    explicit SaveAs(QString path) : m_path(std::move(path)) {}
+    std::optional<QString> openSceneFile() override { return std::nullopt; }
+    std::optional<QString> saveSceneFile(const QString &) override { return m_path; }
+
+private:
+    QString m_path;
+};
+
+// "BoardM" entries of every "[RawData\KeyN]" section: (N, M) -> value.
+QMap<QPair<int, int>, QByteArray> BoardEntries(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QMap<QPair<int, int>, QByteArray> entries;
+    static const QRegularExpression section(QStringLiteral("^\\[RawData\\\\Key(\\d+)\\]$"));
+    static const QRegularExpression board(QStringLiteral("^Board(\\d+)=(.*)$"));
+    int key = 0;
+    for (const QByteArray &raw : file.readAll().split('\n')) {
+        const QString line = QString::fromLatin1(raw).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            const auto m = section.match(line);
+            key = m.hasMatch() ? m.captured(1).toInt() : 0;
+        } else if (key) {
+            const auto m = board.match(line);
+            if (m.hasMatch())
+                entries.insert({key, m.captured(1).toInt()}, m.captured(2).toLatin1());
+        }
+    }
+    return entries;
+}
+
+// The key a board frame's key press or write names (keys 16 and 17 share a code).
+QList<int> KeysOf(const QList<QPair<int, int>> &writes)
+{
+    QList<int> keys;
+    for (const auto &w : writes)
+        keys.append(w.second);
+    return keys;
+}
+
+} // namespace
+
+class TestBulkCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readAllThenSaveHoldsEveryKey();
+    void readAllScansWhenNotRecent_data();
+    void readAllScansWhenNotRecent();
+    void readAllEndsWhenLinkDrops();
+    void sendAllOrder_data();
+    void sendAllOrder();
+    void sendAllErrorStillRestores();
+    void keyTest_data();
+    void keyTest();
+    void commandsStartedFromInside();
+};
+
+void TestBulkCommands::readAllThenSaveHoldsEveryKey()
+{
+    MainWindowFixture fx;
+    ScriptedBoards boards(*fx.transport, fx.pacer);
+    const QList<int> present = {1, 7, 12};
+    for (int slot : present)
+        boards.addBoard(slot);
+    QStringList progress;
+    fx.pacer.onPause = [&](int) { progress.append(fx.form().progress().text()); };
+
+    fx.form().menu().miReadAll->trigger();
+
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), present.contains(slot));
+    QCOMPARE(fx.keyList()->currentIndex(), -1);
+    QVERIFY(progress.contains(QStringLiteral("掃描 7/19")));
+    QVERIFY(progress.contains(QStringLiteral("讀全部 12/62")));
+    QVERIFY(progress.contains(QStringLiteral("讀全部 62/62")));
+
+    const QString path = fx.dir.filePath(QStringLiteral("room.kvt"));
+    SaveAs dialogs(path);
+    fx.form().sceneFile().setFileDialogs(dialogs);
+    fx.form().menu().N3->trigger();
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+
+    const auto entries = BoardEntries(path);
+    for (int k = 0; k < kKeyCount; ++k) {
+        // Keys 16 and 17 share their memory slot and so their register.
+        const int stored = k == 17 ? 16 : k;
+        for (int slot : present)
+            QCOMPARE(entries.value({k + 1, slot}), boards.keyData(slot, stored).toHex().toUpper());
+        QCOMPARE(entries.value({k + 1, 2}), QByteArray());
+    }
+}
+
+void TestBulkCommands::readAllScansWhenNotRecent_data()
+{
+    QTest::addColumn<bool>("scanBefore");
+    QTest::addColumn<qint64>("afterMs");
+    QTest::addColumn<bool>("scans");
+
+    QTest::addRow("no scan since the start") << false << qint64(0) << true;
+    QTest::addRow("5 minutes after a scan") << true << qint64(5 * 60'000) << false;
+    QTest::addRow("10 minutes after a scan") << true << qint64(10 * 60'000) << true;
+}
+
+void TestBulkCommands::readAllScansWhenNotRecent()
+{
+    QFETCH(bool, scanBefore);
+    QFETCH(qint64, afterMs);
+    QFETCH(bool, scans);
+
+    MainWindowFixture fx;
+    MainMenu &menu = fx.form().menu();
+    if (scanBefore)
+        menu.miScan->trigger();
+    fx.pacer.advance(afterMs);
+    fx.clearTraffic();
+    const QDateTime started = fx.pacer.now();
+    fx.form().keySwitch().selectKeyIndex(5);
+    QList<bool> readAllEnabled;
+    fx.pacer.onPause = [&](int) { readAllEnabled.append(menu.miReadAll->isEnabled()); };
+
+    menu.miReadAll->trigger();
+
+    QVERIFY(fx.errors.errors().isEmpty());
+    QCOMPARE(fx.form().busState().lastScanTime == started, scans);
+    // No board answers: 62 passes of events, read (nothing present), events, 100 ms.
+    QCOMPARE(fx.pacer.totalPauseMs(), qint64((scans ? 19 * 600 : 0) + 62 * 100));
+    QCOMPARE(fx.writes().size(), scans ? kSlotCount : 0);
+    QVERIFY(!readAllEnabled.contains(true));
+    QVERIFY(menu.miReadAll->isEnabled());
+    QCOMPARE(fx.keyList()->currentIndex(), -1);
+    QCOMPARE(fx.form().sceneStore().shownKeyIndex(), 61);
+}
+
+void TestBulkCommands::readAllEndsWhenLinkDrops()
+{
+    MainWindowFixture fx;
+    ScriptedBoards boards(*fx.transport, fx.pacer);
+    boards.addBoard(2);
+    boards.addBoard(3);
+    fx.form().menu().miScan->trigger();
+    fx.clearTraffic();
+    int writesAtDrop = -1;
+    fx.pacer.onPause = [&](int) {
+        if (writesAtDrop < 0 && fx.keyList()->currentIndex() == 5) {
+            writesAtDrop = fx.writes().size();
+            fx.transport->failOpenWith = QStringLiteral("gateway gone");
+            fx.transport->dropConnection();
+        }
+    };
+
+    fx.form().menu().miReadAll->trigger();
+
+    QCOMPARE(fx.errors.errors(), QStringList{QStringLiteral("gateway gone")});
+    QCOMPARE(fx.writes().size(), writesAtDrop);
+    QVERIFY(fx.form().menu().miReadAll->isEnabled());
+    QCOMPARE(fx.keyList()->currentIndex(), -1);
+    QVERIFY(fx.keyList()->isEnabled());
+    QVERIFY(fx.form().progress().text().isEmpty());
+    // The keys read before the drop are in the store.
+    QCOMPARE(fx.form().sceneStore().key(1).board(2), boards.keyData(2, 0));
+    QCOMPARE(fx.form().sceneStore().key(5).board(3), boards.keyData(3, 4));
+}
+
+void TestBulkCommands::sendAllOrder_data()
+{
+    QTest::addColumn<bool>("keyNameOrder");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QList<int>>("keys");
+
+    QList<int> listOrder;
+    for (int k = 0; k < 30; ++k)
+        listOrder.append(k == 17 ? 16 : k);
+    QList<int> memoryOrder;
+    for (int k = 0; k < 16; ++k)
+        memoryOrder.append(k);
+    memoryOrder << 27 << 28 << 29 << 26 << 25 << 24 << 23 << 22 << 21 << 20 << 19 << 18 << 16 << 16;
+
+    QTest::addRow("key-name order on: keys 1-30 in list order, 閱讀 shown again")
+        << true << 3 << listOrder;
+    QTest::addRow("key-name order off: by key memory slot") << false << 3 << memoryOrder;
+    QTest::addRow("no key selected before: none selected after") << false << -1 << memoryOrder;
+}
+
+void TestBulkCommands::sendAllOrder()
+{
+    QFETCH(bool, keyNameOrder);
+    QFETCH(int, selected);
+    QFETCH(QList<int>, keys);
+
+    MainWindowFixture fx;
+    MainMenu &menu = fx.form().menu();
+    SetFlag(menu.TransAllOrder, keyNameOrder);
+    SetFlag(menu.miRelaymodbus, false); // board frames name the key
+    ScriptedBoards boards(*fx.transport, fx.pacer);
+    boards.addBoard(4);
+    fx.setBoardPresent(4, true);
+    SceneStore &store = fx.form().sceneStore();
+    for (int k = 0; k < kKeyCount; ++k)
+        store.key(k + 1).board(4) = ScriptedBoards::InitialData(9, k);
+    fx.form().keySwitch().selectKeyIndex(selected);
+    fx.form().keySwitch().ComboBox1Enter();
+    QStringList progress;
+    fx.pacer.onPause = [&](int) { progress.append(fx.form().progress().text()); };
+
+    menu.miSendAll->trigger();
+
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    QCOMPARE(KeysOf(boards.keyWrites()), keys);
+    // Each key went out with its stored data; keys 16 and 17 share a code on
+    // the board, and 17 goes last.
+    for (int k = 0; k < 30; ++k)
+        if (k != 16 && k != 17)
+            QCOMPARE(boards.keyData(4, k), ScriptedBoards::InitialData(9, k));
+    QCOMPARE(boards.keyData(4, 16), ScriptedBoards::InitialData(9, 17));
+    QCOMPARE(fx.keyList()->currentIndex(), selected);
+    // The key selected before is shown again, so list and panels agree.
+    QCOMPARE(store.shownKeyIndex(), selected >= 0 ? selected : keys.size() ? (keyNameOrder ? 29 : 17) : -1);
+    if (selected >= 0)
+        QCOMPARE(fx.lightBoard(4)->EncodeBoardData(), ScriptedBoards::InitialData(9, selected));
+    QVERIFY(menu.miSendAll->isEnabled());
+    QVERIFY(progress.contains(QStringLiteral("儲全部 30/30")));
+    QVERIFY(fx.form().progress().text().isEmpty());
+}
+
+void TestBulkCommands::sendAllErrorStillRestores()
+{
+    MainWindowFixture fx;
+    fx.setBoardPresent(1, true);
+    fx.form().keySwitch().selectKeyIndex(2);
+    fx.form().keySwitch().ComboBox1Enter();
+    fx.transport->onWrite = [&](const QByteArray &) {
+        if (fx.transport->writes().size() == 5)
+            fx.transport->failWriteWith = QStringLiteral("write failed");
+    };
+
+    fx.form().menu().miSendAll->trigger();
+
+    QCOMPARE(fx.errors.errors(), QStringList{QStringLiteral("write failed")});
+    QCOMPARE(fx.writes().size(), 5);
+    QCOMPARE(fx.keyList()->currentIndex(), 2);
+    QCOMPARE(fx.form().sceneStore().shownKeyIndex(), 2);
+    QVERIFY(fx.form().menu().miSendAll->isEnabled());
+}
+
+void TestBulkCommands::keyTest_data()
+{
+    QTest::addColumn<int>("keyIndex");
+    QTest::addColumn<bool>("readFirst");
+    QTest::addColumn<int>("startStep");
+    QTest::addColumn<QStringList>("payloads");
+
+    QTest::addRow("晴空 after a read: steps 1 2 3 4 1")
+        << 0 << true << -1 << QStringList{"000111", "000112", "000113", "000114", "000111"};
+    QTest::addRow("晴空, first test after start: step 0 then 1")
+        << 0 << false << -1 << QStringList{"000110", "000111"};
+    QTest::addRow("車庫燈 at step 1") << 16 << false << 0 << QStringList{"0009F1"};
+    QTest::addRow("-- at step 2") << 15 << false << 1 << QStringList{"000102"};
+    QTest::addRow("板3 / 鍵2 at step 4, then back to 1") << 39 << false << 3 << QStringList{"0011A4", "0011A1"};
+    QTest::addRow("no key selected: nothing") << -1 << false << 2 << QStringList{};
+}
+
+void TestBulkCommands::keyTest()
+{
+    QFETCH(int, keyIndex);
+    QFETCH(bool, readFirst);
+    QFETCH(int, startStep);
+    QFETCH(QStringList, payloads);
+
+    MainWindowFixture fx;
+    QComboBox *steps = fx.find<QComboBox>(QStringLiteral("ComboBox2"));
+    fx.form().keySwitch().selectKeyIndex(keyIndex);
+    steps->setCurrentIndex(startStep);
+    if (readFirst)
+        fx.form().menu().btnRead->trigger();
+    fx.clearTraffic();
+
+    for (int i = 0; i < qMax(1, int(payloads.size())); ++i)
+        fx.form().menu().N6->trigger();
+
+    QList<QByteArray> expected;
+    for (const QString &p : payloads)
+        expected.append(BoardFrame(Hex(p.toLatin1().constData())));
+    QCOMPARE(fx.writes(), expected);
+    if (payloads.isEmpty())
+        QCOMPARE(steps->currentIndex(), startStep);
+    QVERIFY(fx.errors.errors().isEmpty());
+}
+
+void TestBulkCommands::commandsStartedFromInside()
+{
+    MainWindowFixture fx;
+    MainMenu &menu = fx.form().menu();
+    ScriptedBoards boards(*fx.transport, fx.pacer);
+    boards.addBoard(1);
+    menu.miScan->trigger();
+    int nestedReads = 0;
+    bool once = false;
+    fx.pacer.onPause = [&](int) {
+        if (once || fx.keyList()->currentIndex() != 3)
+            return;
+        once = true;
+        // The user chooses commands while read-all runs.
+        const int before = fx.writes().size();
+        menu.miReadAll->trigger(); // disabled
+        fx.form().miReadAllClick(); // refused while running
+        menu.btnRead->trigger(); // one read of the key shown
+        nestedReads = fx.writes().size() - before;
+        menu.miSendAll->trigger(); // a whole send-all inside
+    };
+
+    menu.miReadAll->trigger();
+
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    QVERIFY(once);
+    QCOMPARE(nestedReads, 1);
+    QCOMPARE(boards.keyWrites().size(), 30);
+    QVERIFY(menu.miReadAll->isEnabled());
+    QVERIFY(menu.miSendAll->isEnabled());
+    QVERIFY(menu.miScan->isEnabled());
+    QVERIFY(!fx.form().busState().scanFlag);
+    QVERIFY(fx.keyList()->isEnabled());
+    QCOMPARE(fx.keyList()->currentIndex(), -1);
+}
+
+QTEST_MAIN(TestBulkCommands)
+#include "tst_bulkcommands.moc"
