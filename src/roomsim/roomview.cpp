@@ -37,6 +37,19 @@ RoomView::RoomView(const RoomBus &bus, QWidget *parent) : QWidget(parent), m_bus
     m_refresh.start();
 }
 
+QRect RoomView::lampRect(int row, int output)
+{
+    const int mid = kGap + row * kRowHeight + kRowHeight / 2;
+    return {kLabelWidth + (output - 1) * (kLamp + kGap), mid - kLamp / 2, kLamp, kLamp};
+}
+
+QRect RoomView::barRect(int row, int index, bool mainDimmer)
+{
+    const int mid = kGap + row * kRowHeight + kRowHeight / 2;
+    const int width = mainDimmer ? 2 * kBarWidth : kBarWidth;
+    return {kLabelWidth + (index - 1) * (width + (mainDimmer ? 2 * kGap : kGap)), mid - 8, width, 16};
+}
+
 QSize RoomView::sizeHint() const
 {
     const int rows = int(m_bus.boards().size());
@@ -49,37 +62,36 @@ void RoomView::paintEvent(QPaintEvent *)
     p.fillRect(rect(), QColor(20, 20, 28));
     p.setRenderHint(QPainter::Antialiasing);
     int y = kGap;
+    int row = 0;
     for (const auto &board : m_bus.boards()) {
         p.setPen(Qt::white);
         p.drawText(QRect(kGap, y, kLabelWidth, kRowHeight), Qt::AlignVCenter,
                    BusIdText(board->busId()) + QStringLiteral("  ") + board->kindName());
-        int x = kLabelWidth;
-        const int mid = y + kRowHeight / 2;
         if (const auto *keys = dynamic_cast<const KeyMemoryBoard *>(board.get())) {
             if (keys->kind() == KeyMemoryBoard::Kind::MainDimmer) {
-                for (int g = 1; g <= 2; ++g, x += 2 * (kBarWidth + kGap))
-                    DrawBar(p, QRect(x, mid - 8, 2 * kBarWidth, 16), keys->dimmerLevel(g), 3,
+                for (int g = 1; g <= 2; ++g)
+                    DrawBar(p, barRect(row, g, true), keys->dimmerLevel(g), 3,
                             QStringLiteral("%1: %2").arg(g).arg(keys->dimmerLevel(g)));
             } else {
-                for (int r = 1; r <= 8; ++r, x += kLamp + kGap) {
+                for (int r = 1; r <= 8; ++r) {
                     const bool on = keys->outputs() & (1 << (r - 1));
                     p.setPen(Qt::darkGray);
                     p.setBrush(on ? QColor(255, 230, 0) : QColor(50, 50, 50));
-                    const QRect lamp(x, mid - kLamp / 2, kLamp, kLamp);
+                    const QRect lamp = lampRect(row, r);
                     p.drawEllipse(lamp);
                     p.setPen(on ? Qt::black : Qt::lightGray);
                     p.drawText(lamp, Qt::AlignCenter, QString::number(r));
                 }
             }
         } else if (const auto *dimmer = dynamic_cast<const SixCircuitDimmer *>(board.get())) {
-            for (int c = 1; c <= SixCircuitDimmer::kCircuitCount; ++c, x += kBarWidth + kGap)
-                DrawBar(p, QRect(x, mid - 8, kBarWidth, 16), dimmer->level(c), 63,
-                        QString::number(dimmer->level(c)));
+            for (int c = 1; c <= SixCircuitDimmer::kCircuitCount; ++c)
+                DrawBar(p, barRect(row, c, false), dimmer->level(c), 63, QString::number(dimmer->level(c)));
         } else {
             p.setPen(Qt::lightGray);
-            p.drawText(QRect(x, y, 6 * (kBarWidth + kGap), kRowHeight), Qt::AlignVCenter,
+            p.drawText(QRect(kLabelWidth, y, 6 * (kBarWidth + kGap), kRowHeight), Qt::AlignVCenter,
                        QStringLiteral("registers 2000-20FF"));
         }
+        ++row;
         y += kRowHeight;
     }
 }

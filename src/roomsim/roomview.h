@@ -10,12 +10,15 @@ class RoomBus;
 // of the six-circuit dimmer as level bars. It follows the room live.
 class RoomView : public QWidget
 {
-    Q_OBJECT
 public:
     explicit RoomView(const RoomBus &bus, QWidget *parent = nullptr);
 
     static constexpr int kRefreshMs = 50;
     QSize sizeHint() const override;
+    // Where the lamp of an output (1..8) of the board in row (0..) is drawn.
+    static QRect lampRect(int row, int output);
+    // Where the level bar of a dimmer circuit or group (1..) in row (0..) is drawn.
+    static QRect barRect(int row, int index, bool mainDimmer);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
