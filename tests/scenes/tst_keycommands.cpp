@@ -6,6 +6,7 @@
 
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
+#include "app/mainpages.h"
 #include "app/statusprogress.h"
 #include "link/trafficlog.h"
 #include "panels/ledindicator.h"
@@ -20,6 +21,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QSpinBox>
 #include <QTest>
 
 namespace {
@@ -80,6 +82,7 @@ private slots:
     void sendMainDimmerData();
     void sendPacing();
     void flagsStartStatesAndToggle();
+    void sixCircuitBoardFollowsReadAndSend();
 };
 
 void TestKeyCommands::scanRequests_data()
@@ -504,6 +507,37 @@ void TestKeyCommands::flagsStartStatesAndToggle()
     menu.miCPUmodbus->trigger();
     menu.btnRead->trigger();
     QCOMPARE(fx.writes(), (QList<QByteArray>{Wire("M:F10300010004"), Wire("B:F10610")}));
+}
+
+void TestKeyCommands::sixCircuitBoardFollowsReadAndSend()
+{
+    MainWindowFixture fx;
+    MainPages &pages = fx.form().pages();
+    fx.setBoardPresent(1, true);
+    fx.form().keySwitch().selectKeyIndex(0);
+    const auto prefixes = [&] {
+        QList<QByteArray> out;
+        for (const QByteArray &w : fx.writes())
+            out.append(w.left(5));
+        return out;
+    };
+
+    // "開啟" clear: the board's requests only.
+    fx.clearTraffic();
+    fx.form().menu().btnRead->trigger();
+    fx.form().menu().miSendKey->trigger();
+    QCOMPARE(prefixes(), (QList<QByteArray>{":0103", ":0110"}));
+
+    // "開啟" set: the six circuits of machine 6 follow the board's request.
+    pages.se6LightsMno->setValue(6);
+    pages.cb6LightsEnabled->setChecked(true);
+    fx.clearTraffic();
+    fx.form().menu().btnRead->trigger();
+    QCOMPARE(prefixes(), (QList<QByteArray>{":0103", ":0603", ":0603", ":0603", ":0603", ":0603", ":0603"}));
+    fx.clearTraffic();
+    fx.form().menu().miSendKey->trigger();
+    QCOMPARE(prefixes(), (QList<QByteArray>{":0110", ":0610", ":0610", ":0610", ":0610", ":0610", ":0610"}));
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
 }
 
 QTEST_MAIN(TestKeyCommands)

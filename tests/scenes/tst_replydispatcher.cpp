@@ -5,6 +5,8 @@
 
 #include "app/formcommandhost.h"
 #include "app/mainmenu.h"
+#include "app/mainpages.h"
+#include "panels/maindimmer.h"
 #include "link/trafficlog.h"
 #include "panels/lightboard.h"
 #include "protocol/modbus.h"
@@ -15,6 +17,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTest>
 
 namespace {
@@ -89,6 +93,9 @@ private slots:
     void modbusConversionErrors_data();
     void modbusConversionErrors();
     void floodDuringScan();
+    void scanFindsSixCircuitBoard();
+    void mainDimmerReplyMovesTheBars_data();
+    void mainDimmerReplyMovesTheBars();
 };
 
 void TestReplyDispatcher::boardReplies_data()
@@ -285,6 +292,73 @@ void TestReplyDispatcher::floodDuringScan()
     QVERIFY(d.form().menu().miScan->isEnabled());
     QCOMPARE(d.effects(), QStringList{});
     QVERIFY(d.form().trafficLog().lineCount() <= TrafficLog::kMaxLinesBeforeClear + 1);
+}
+
+void TestReplyDispatcher::scanFindsSixCircuitBoard()
+{
+    // The window's own six-circuit page this time.
+    MainWindowFixture fx;
+    MainPages &pages = fx.form().pages();
+    QCOMPARE(pages.cb6LightsEnabled->isChecked(), false);
+    // A six-circuit dimmer with machine number 5 refuses the scan's read of
+    // register 0001 with exception 03.
+    fx.transport->onWrite = [&](const QByteArray &bytes) {
+        if (bytes.startsWith(":050300010004"))
+            QMetaObject::invokeMethod(fx.transport, [&] { fx.transport->inject(ModbusWireText(Hex("058303"))); },
+                                      Qt::QueuedConnection);
+    };
+
+    fx.form().menu().miScan->trigger();
+
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    QCOMPARE(pages.se6LightsMno->value(), 5);
+    QCOMPARE(pages.cb6LightsEnabled->isChecked(), true);
+    // An exception reply does not mark a light board.
+    QCOMPARE(fx.form().boardCheckBox(5)->isChecked(), false);
+}
+
+void TestReplyDispatcher::mainDimmerReplyMovesTheBars_data()
+{
+    QTest::addColumn<bool>("scanFlag");
+    QTest::addColumn<int>("keyIndex");
+    QTest::addColumn<bool>("applied");
+
+    QTest::addRow("晴空 selected") << false << 0 << true;
+    QTest::addRow("睡眠 selected") << false << 5 << true;
+    QTest::addRow("晴空 selected, scan flag set") << true << 0 << false;
+    QTest::addRow("no key selected") << false << -1 << false;
+}
+
+void TestReplyDispatcher::mainDimmerReplyMovesTheBars()
+{
+    QFETCH(bool, scanFlag);
+    QFETCH(int, keyIndex);
+    QFETCH(bool, applied);
+
+    // The window's own main dimmer controls.
+    MainWindowFixture fx;
+    MainDimmer &dimmer = fx.form().mainDimmer();
+    fx.form().keySwitch().selectKeyIndex(keyIndex);
+    fx.form().busState().scanFlag = scanFlag;
+
+    int before[2][4];
+    for (int c = 1; c <= 4; ++c)
+        for (int g = 1; g <= 2; ++g)
+            before[g - 1][c - 1] = dimmer.bar(c, g)->value();
+    const bool boxesBefore[2] = {dimmer.groupBox(1)->isChecked(), dimmer.groupBox(2)->isChecked()};
+
+    // Group 1 levels 1 2 3 0, group 2 levels 0 0 0 3; the last mask (01)
+    // enables group 1 only, whatever the earlier masks say.
+    fx.transport->inject(ModbusWireText(Hex("F303080D0105020103010C")));
+
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    const int levels[2][4] = {{1, 2, 3, 0}, {0, 0, 0, 3}};
+    for (int c = 1; c <= 4; ++c)
+        for (int g = 1; g <= 2; ++g)
+            QCOMPARE(dimmer.bar(c, g)->value(), applied ? levels[g - 1][c - 1] : before[g - 1][c - 1]);
+    QCOMPARE(dimmer.groupBox(1)->isChecked(), applied ? true : boxesBefore[0]);
+    QCOMPARE(dimmer.groupBox(2)->isChecked(), applied ? false : boxesBefore[1]);
+    QCOMPARE(fx.form().boardCheckBox(kMainDimmerSlot)->isChecked(), scanFlag);
 }
 
 QTEST_MAIN(TestReplyDispatcher)
