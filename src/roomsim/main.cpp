@@ -58,6 +58,11 @@ int main(int argc, char *argv[])
         return 2;
     }
 
+    if (config.view && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "kvt-roomsim: --view needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set\n");
+        return 2;
+    }
     std::unique_ptr<QCoreApplication> app;
     if (config.view)
         app = std::make_unique<QApplication>(argc, argv);

@@ -110,7 +110,8 @@ QString RoomUsage()
         "  --delay-ms MS          extra delay before every answer\n"
         "  --drop-rate R          share of answers not sent (0..1 or N%)\n"
         "  --corrupt-rate R       share of answer bytes altered (0..1 or N%)\n"
-        "  --close-after N        close the connection once, after N frames\n"
+        "  --close-after N        close the connection once, at the Nth frame (a serial\n"
+        "                         device is closed and opened again)\n"
         "  --seed N               seed of the fault dice, default 1\n"
         "  --view                 show the outputs and levels in a window\n"
         "  --quiet                no line per frame\n")

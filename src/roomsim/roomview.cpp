@@ -23,7 +23,7 @@ void DrawBar(QPainter &p, const QRect &r, int level, int max, const QString &lab
     QRect fill = r.adjusted(1, 1, 0, 0);
     fill.setWidth(max > 0 ? (r.width() - 1) * level / max : 0);
     p.fillRect(fill, QColor(255, 200, 40));
-    p.setPen(Qt::white);
+    p.setPen(fill.right() >= r.center().x() ? Qt::black : Qt::white);
     p.drawText(r, Qt::AlignCenter, label);
 }
 
@@ -35,6 +35,8 @@ RoomView::RoomView(const RoomBus &bus, QWidget *parent) : QWidget(parent), m_bus
     m_refresh.setInterval(kRefreshMs);
     connect(&m_refresh, &QTimer::timeout, this, qOverload<>(&QWidget::update));
     m_refresh.start();
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
 }
 
 QRect RoomView::lampRect(int row, int output)
