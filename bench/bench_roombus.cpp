@@ -15,7 +15,7 @@
 
 namespace {
 
-std::vector<BoardSpec> DemoRoom()
+std::vector<BoardEntry> DemoRoom()
 {
     return ParseRoomConfig({QStringLiteral("--serial"), QStringLiteral("/dev/null")}).boards;
 }

@@ -13,19 +13,19 @@ namespace {
 
 constexpr quint8 kBroadcastId = 0x00;
 
-std::unique_ptr<SimBoard> MakeBoard(const BoardSpec &spec)
+std::unique_ptr<SimBoard> MakeBoard(const BoardEntry &entry)
 {
-    switch (spec.kind) {
-    case BoardSpec::Kind::Light:
-        return std::make_unique<KeyMemoryBoard>(spec.busId, KeyMemoryBoard::Kind::Light);
-    case BoardSpec::Kind::SixKey:
-        return std::make_unique<KeyMemoryBoard>(spec.busId, KeyMemoryBoard::Kind::SixKey);
-    case BoardSpec::Kind::MainDimmer:
-        return std::make_unique<KeyMemoryBoard>(spec.busId, KeyMemoryBoard::Kind::MainDimmer);
-    case BoardSpec::Kind::SixCircuitDimmer:
-        return std::make_unique<SixCircuitDimmer>(spec.busId);
-    case BoardSpec::Kind::Media:
-        return std::make_unique<MediaRegisterBoard>(spec.busId);
+    switch (entry.kind) {
+    case BoardEntry::Kind::Light:
+        return std::make_unique<KeyMemoryBoard>(entry.busId, KeyMemoryBoard::Kind::Light);
+    case BoardEntry::Kind::SixKey:
+        return std::make_unique<KeyMemoryBoard>(entry.busId, KeyMemoryBoard::Kind::SixKey);
+    case BoardEntry::Kind::MainDimmer:
+        return std::make_unique<KeyMemoryBoard>(entry.busId, KeyMemoryBoard::Kind::MainDimmer);
+    case BoardEntry::Kind::SixCircuitDimmer:
+        return std::make_unique<SixCircuitDimmer>(entry.busId);
+    case BoardEntry::Kind::Media:
+        return std::make_unique<MediaRegisterBoard>(entry.busId);
     }
     return nullptr;
 }
@@ -53,10 +53,10 @@ QString BusIdText(quint8 busId)
     return BytesToHex(QByteArray(1, char(busId)), QString());
 }
 
-RoomBus::RoomBus(const std::vector<BoardSpec> &boards)
+RoomBus::RoomBus(const std::vector<BoardEntry> &boards)
 {
-    for (const BoardSpec &spec : boards)
-        m_boards.push_back(MakeBoard(spec));
+    for (const BoardEntry &entry : boards)
+        m_boards.push_back(MakeBoard(entry));
 }
 
 SimBoard *RoomBus::board(quint8 busId) const

@@ -23,7 +23,7 @@ struct BusExchange
 class RoomBus
 {
 public:
-    explicit RoomBus(const std::vector<BoardSpec> &boards);
+    explicit RoomBus(const std::vector<BoardEntry> &boards);
 
     std::vector<BusExchange> feed(const QByteArray &bytes);
     // The line went quiet (see BusParser::flush).

@@ -23,7 +23,7 @@ int ParseId(const QString &text, const QString &option)
     return id;
 }
 
-BoardSpec::Kind KindOfBoardId(int id)
+BoardEntry::Kind KindOfBoardId(int id)
 {
     const int slot = FindSlotById(id);
     if (slot < 0)
@@ -32,13 +32,13 @@ BoardSpec::Kind KindOfBoardId(int id)
                            .arg(IdText(id)));
     switch (SlotInfo(slot).kind) {
     case BoardKind::LightBoard:
-        return BoardSpec::Kind::Light;
+        return BoardEntry::Kind::Light;
     case BoardKind::SixKeyBoard:
-        return BoardSpec::Kind::SixKey;
+        return BoardEntry::Kind::SixKey;
     case BoardKind::MainDimmerBoard:
-        return BoardSpec::Kind::MainDimmer;
+        return BoardEntry::Kind::MainDimmer;
     }
-    return BoardSpec::Kind::Light;
+    return BoardEntry::Kind::Light;
 }
 
 QString TakeValue(const QStringList &args, int *i, const QString &option)
@@ -78,18 +78,18 @@ int ParseCount(const QString &text, const QString &option, int max)
 
 } // namespace
 
-QString BoardKindName(BoardSpec::Kind kind)
+QString BoardKindName(BoardEntry::Kind kind)
 {
     switch (kind) {
-    case BoardSpec::Kind::Light:
+    case BoardEntry::Kind::Light:
         return QStringLiteral("light board");
-    case BoardSpec::Kind::SixKey:
+    case BoardEntry::Kind::SixKey:
         return QStringLiteral("six-key board");
-    case BoardSpec::Kind::MainDimmer:
+    case BoardEntry::Kind::MainDimmer:
         return QStringLiteral("main dimmer board");
-    case BoardSpec::Kind::SixCircuitDimmer:
+    case BoardEntry::Kind::SixCircuitDimmer:
         return QStringLiteral("six-circuit dimmer");
-    case BoardSpec::Kind::Media:
+    case BoardEntry::Kind::Media:
         return QStringLiteral("media board");
     }
     return QString();
@@ -110,8 +110,8 @@ QString RoomUsage()
         "  --delay-ms MS          extra delay before every answer\n"
         "  --drop-rate R          share of answers not sent (0..1 or N%)\n"
         "  --corrupt-rate R       share of answer bytes altered (0..1 or N%)\n"
-        "  --close-after N        close the connection once, at the Nth frame (a serial\n"
-        "                         device is closed and opened again)\n"
+        "  --close-after N        close the connection once, at the Nth frame, which is\n"
+        "                         not answered (a serial device is closed and reopened)\n"
         "  --seed N               seed of the fault dice, default 1\n"
         "  --view                 show the outputs and levels in a window\n"
         "  --quiet                no line per frame\n")
@@ -167,8 +167,8 @@ RoomConfig ParseRoomConfig(const QStringList &args)
     if (config.serialPath.isEmpty() == (config.listenPort < 0))
         throw KvtError(QStringLiteral("give either --serial PATH or --listen HOST:PORT\n%1").arg(RoomUsage()));
 
-    std::map<int, BoardSpec::Kind> taken;
-    auto add = [&](int id, BoardSpec::Kind kind) {
+    std::map<int, BoardEntry::Kind> taken;
+    auto add = [&](int id, BoardEntry::Kind kind) {
         const auto found = taken.find(id);
         if (found != taken.end()) {
             if (found->second == kind)
@@ -185,8 +185,8 @@ RoomConfig ParseRoomConfig(const QStringList &args)
         add(id, KindOfBoardId(id));
     }
     if (dimmer.trimmed() != QLatin1String("none"))
-        add(ParseId(dimmer, QStringLiteral("--dimmer6")), BoardSpec::Kind::SixCircuitDimmer);
+        add(ParseId(dimmer, QStringLiteral("--dimmer6")), BoardEntry::Kind::SixCircuitDimmer);
     if (media.trimmed() != QLatin1String("none"))
-        add(ParseId(media, QStringLiteral("--media")), BoardSpec::Kind::Media);
+        add(ParseId(media, QStringLiteral("--media")), BoardEntry::Kind::Media);
     return config;
 }

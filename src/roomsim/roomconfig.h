@@ -5,7 +5,7 @@
 #include <vector>
 
 // The room as given on the command line.
-struct BoardSpec
+struct BoardEntry
 {
     enum class Kind { Light, SixKey, MainDimmer, SixCircuitDimmer, Media };
     quint8 busId;
@@ -14,7 +14,7 @@ struct BoardSpec
 
 struct RoomConfig
 {
-    std::vector<BoardSpec> boards;
+    std::vector<BoardEntry> boards;
     QString serialPath;   // --serial PATH
     QString listenHost;   // --listen HOST:PORT
     int listenPort = -1;  // 0: any free port (printed at start)
@@ -38,4 +38,4 @@ extern const char kDemoBoards[];
 // message for the user on anything it cannot use.
 RoomConfig ParseRoomConfig(const QStringList &arguments);
 QString RoomUsage();
-QString BoardKindName(BoardSpec::Kind kind);
+QString BoardKindName(BoardEntry::Kind kind);

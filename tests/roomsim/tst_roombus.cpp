@@ -21,7 +21,7 @@ QByteArray B(const QString &payloadHex)
     return BoardFrame(Hex(payloadHex));
 }
 
-std::vector<BoardSpec> DemoRoom()
+std::vector<BoardEntry> DemoRoom()
 {
     return ParseRoomConfig({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")}).boards;
 }

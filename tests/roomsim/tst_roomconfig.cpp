@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-using Kind = BoardSpec::Kind;
+using Kind = BoardEntry::Kind;
 
 class TestRoomConfig : public QObject
 {
@@ -23,7 +23,7 @@ void TestRoomConfig::boardsOfTheRoom_data()
 
     QTest::addRow("demo room by default") << QStringList {}
                                           << "01L 02L 03L F1L F3D 11S 12S 05C F8M";
-    QTest::addRow("the issue's example") << QStringList {"--boards", "01,02,03,F1,F3,11,12", "--dimmer6", "05",
+    QTest::addRow("demo room given in full") << QStringList {"--boards", "01,02,03,F1,F3,11,12", "--dimmer6", "05",
                                                          "--media", "F8"}
                                          << "01L 02L 03L F1L F3D 11S 12S 05C F8M";
     QTest::addRow("slot 18 is bus id 20, lower-case ids")
@@ -40,7 +40,7 @@ void TestRoomConfig::boardsOfTheRoom()
     QFETCH(QString, boards);
     const RoomConfig config = ParseRoomConfig(args + QStringList {"--serial", "/dev/null"});
     QStringList got;
-    for (const BoardSpec &b : config.boards) {
+    for (const BoardEntry &b : config.boards) {
         const char letter = b.kind == Kind::Light ? 'L'
                             : b.kind == Kind::SixKey ? 'S'
                             : b.kind == Kind::MainDimmer ? 'D'

@@ -14,7 +14,7 @@ QByteArray B(const QString &payloadHex)
     return BoardFrame(QByteArray::fromHex(payloadHex.toLatin1()));
 }
 
-std::vector<BoardSpec> DemoRoom()
+std::vector<BoardEntry> DemoRoom()
 {
     return ParseRoomConfig({"--serial", "/dev/null"}).boards;
 }
