@@ -11,3 +11,4 @@
 #include "roomsim/simboard.cpp"
 #include "roomsim/sixcircuitdimmer.cpp"
 #include "roomsim/faultinjector.cpp"
+#include "roomsim/roomstatefile.cpp"

@@ -44,6 +44,9 @@ private slots:
     void badEntryChangesNoBoard_data();
     void badEntryChangesNoBoard();
     void boardsNotInTheRoomAreKept();
+    void stateFileRoundTrip();
+    void stateFileRefusedWithoutTouchingIt_data();
+    void stateFileRefusedWithoutTouchingIt();
 };
 
 void TestRoomState::savedStateRestoresEveryMemory()
@@ -135,6 +138,62 @@ void TestRoomState::boardsNotInTheRoomAreKept()
     QCOMPARE(resaved.value("F8"), saved.value("F8"));
     QCOMPARE(resaved.value("11"), saved.value("11"));
     QCOMPARE(resaved.value("01").toObject().value("keys").toArray().at(0).toString(), "1111111111111111");
+}
+
+void TestRoomState::stateFileRoundTrip()
+{
+    QTemporaryDir dir;
+    const RoomStateFile file(dir.filePath("room.json"));
+    RoomBus fresh(DemoRoom());
+    const QJsonObject untouched = fresh.saveState();
+    file.load(fresh); // no file yet: the room stays as it is
+    QCOMPARE(fresh.saveState(), untouched);
+
+    RoomBus first(DemoRoom());
+    Fill(first);
+    file.save(first);
+    RoomBus second(DemoRoom());
+    file.load(second);
+    QCOMPARE(second.saveState(), first.saveState());
+}
+
+void TestRoomState::stateFileRefusedWithoutTouchingIt_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("message");
+
+    QTest::addRow("not JSON") << QByteArray("{\"version\": 1,") << "is not a room state: ";
+    QTest::addRow("a JSON list") << QByteArray("[1, 2]") << "is not a room state: not an object";
+    QTest::addRow("another version") << QByteArray(R"({"version": 2, "boards": {}})")
+                                     << "is not a room state of version 1";
+    QTest::addRow("a board entry that is no object") << QByteArray(R"({"version": 1, "boards": {"01": 5}})")
+                                                     << "does not fit the room: board 01: the state entry is not an object";
+}
+
+void TestRoomState::stateFileRefusedWithoutTouchingIt()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("room.json");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+
+    RoomBus bus(DemoRoom());
+    const QJsonObject before = bus.saveState();
+    try {
+        RoomStateFile(path).load(bus);
+        QFAIL("the file was accepted");
+    } catch (const KvtError &e) {
+        QVERIFY2(e.text().startsWith(QStringLiteral("The state file %1 ").arg(path)), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+    }
+    QCOMPARE(bus.saveState(), before);
+    QFile in(path);
+    QVERIFY(in.open(QIODevice::ReadOnly));
+    QCOMPARE(in.readAll(), text);
 }
 
 QTEST_GUILESS_MAIN(TestRoomState)
