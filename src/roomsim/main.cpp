@@ -1,3 +1,14 @@
+// kvt-roomsim: a room's board bus for kvt to talk to, without a room.
+//
+//   kvt-roomsim --listen 127.0.0.1:4444
+//       the demo room as a Telnet gateway; point kvt's TCP setup at it
+//   socat pty,raw,echo=0,link=/tmp/roomA pty,raw,echo=0,link=/tmp/roomB &
+//   kvt-roomsim --serial /tmp/roomA --state room.json --view
+//       the room on one end of a pty pair; kvt (ports/COMn -> /tmp/roomB) or
+//       a gateway such as ser2net on the other
+//
+// Every frame served prints one line: what came, what the board made of it,
+// what went back. --help lists the boards and fault options.
 #include "protocol/kvterror.h"
 #include "roomsim/roombus.h"
 #include "roomsim/roomconfig.h"
