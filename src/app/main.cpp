@@ -1,4 +1,5 @@
 #include "app/appenvironment.h"
+#include "app/automationserver.h"
 #include "app/mainwindow.h"
 #include "app/messageboxreporter.h"
 #include "app/selectportdialog.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QScreen>
 #include <QStyle>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -30,5 +32,12 @@ int main(int argc, char *argv[])
         window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                                screen->availableGeometry()));
     window.show();
+    // A test's remote control, only when KVT_AUTOMATION names a socket path.
+    QString automationError;
+    const auto automation = AutomationServer::fromEnvironment(window, errors, &automationError);
+    if (!automationError.isEmpty()) {
+        std::fprintf(stderr, "kvt: %s\n", qPrintable(automationError));
+        return 2;
+    }
     return app.exec();
 }

@@ -1,0 +1,111 @@
+#include "app/automationserver.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+AutomationServer::AutomationServer(QWidget &mainWindow, ErrorReporter &errors, QObject *parent)
+    : QObject(parent), m_commands(mainWindow, errors), m_server(new QLocalServer(this))
+{
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, &AutomationServer::accept);
+}
+
+AutomationServer::~AutomationServer()
+{
+    m_server->close();
+}
+
+bool AutomationServer::listen(const QString &path, QString *error)
+{
+    if (!m_server->listen(path) && m_server->serverError() == QAbstractSocket::AddressInUseError) {
+        QLocalServer::removeServer(path);
+        m_server->listen(path);
+    }
+    if (m_server->isListening())
+        return true;
+    if (error)
+        *error = QStringLiteral("cannot listen at %1: %2").arg(path, m_server->errorString());
+    return false;
+}
+
+std::unique_ptr<AutomationServer> AutomationServer::fromEnvironment(QWidget &mainWindow, ErrorReporter &errors,
+                                                                    QString *error)
+{
+    const QString path = qEnvironmentVariable(kEnvironmentVariable);
+    if (path.isEmpty())
+        return nullptr;
+    auto server = std::make_unique<AutomationServer>(mainWindow, errors);
+    if (!server->listen(path, error))
+        return nullptr;
+    return server;
+}
+
+void AutomationServer::accept()
+{
+    while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        m_connections.insert(socket, Connection{});
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { receive(socket); });
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            m_connections.remove(socket);
+            socket->deleteLater();
+        });
+        receive(socket);
+    }
+}
+
+void AutomationServer::receive(QLocalSocket *socket)
+{
+    auto it = m_connections.find(socket);
+    if (it == m_connections.end())
+        return;
+    it->buffer += socket->readAll();
+    if (it->skippingLongLine) {
+        const int end = it->buffer.indexOf('\n');
+        if (end < 0) {
+            it->buffer.clear();
+            return;
+        }
+        it->buffer.remove(0, end + 1);
+        it->skippingLongLine = false;
+    }
+    if (it->buffer.indexOf('\n') < 0 && it->buffer.size() > kMaxLineBytes) {
+        it->buffer.clear();
+        it->skippingLongLine = true;
+        socket->write("error line too long\n");
+        return;
+    }
+    schedule(socket);
+}
+
+void AutomationServer::schedule(QLocalSocket *socket)
+{
+    auto it = m_connections.find(socket);
+    if (it == m_connections.end() || it->scheduled || it->buffer.indexOf('\n') < 0)
+        return;
+    it->scheduled = true;
+    // From the event loop, one line at a time: what an earlier command set
+    // going (a click, a selection) runs before the next line is read.
+    QTimer::singleShot(0, socket, [this, socket] { answerNext(socket); });
+}
+
+void AutomationServer::answerNext(QLocalSocket *socket)
+{
+    auto it = m_connections.find(socket);
+    if (it == m_connections.end())
+        return;
+    it->scheduled = false;
+    const int end = it->buffer.indexOf('\n');
+    if (end < 0)
+        return;
+    QByteArray line = it->buffer.left(end);
+    it->buffer.remove(0, end + 1);
+    if (line.endsWith('\r'))
+        line.chop(1);
+    // The command may run nested event processing (a grab paints), so the
+    // connection entry is looked up again afterwards.
+    const QString answer = m_commands.run(QString::fromUtf8(line));
+    socket->write(answer.toUtf8() + '\n');
+    socket->flush();
+    schedule(socket);
+}
