@@ -1,0 +1,101 @@
+// The main window in-process, with the real pacer and the real TCP/Telnet
+// link, against the virtual room: what the scan finds.
+#include "tst_e2e_linkpeers.h"
+
+#include "app/appenvironment.h"
+#include "app/mainwindow.h"
+#include "link/devicelink.h"
+#include "link/errorreporter.h"
+#include "link/pacer.h"
+#include "link/tcptransport.h"
+
+#include <QCheckBox>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+class Room
+{
+public:
+    explicit Room(const QStringList &args)
+    {
+        m_process.setProgram(QStringLiteral(KVT_BINARY_DIR "/kvt-roomsim"));
+        m_process.setArguments(args);
+        m_process.start();
+    }
+    ~Room() { e2e::Stop(m_process); }
+    quint16 waitPort()
+    {
+        quint16 port = 0;
+        e2e::WaitUntil([&] {
+            m_out += m_process.readAllStandardOutput();
+            const auto match = QRegularExpression(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"))
+                                   .match(QString::fromUtf8(m_out));
+            port = quint16(match.captured(1).toUInt());
+            return port != 0;
+        });
+        return port;
+    }
+
+private:
+    QProcess m_process;
+    QByteArray m_out;
+};
+
+} // namespace
+
+class TestE2eRoomSimTool : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scanFindsTheRoomsBoards();
+};
+
+void TestE2eRoomSimTool::scanFindsTheRoomsBoards()
+{
+    Room room({"--listen", "127.0.0.1:0"});
+    const quint16 port = room.waitPort();
+    QVERIFY(port != 0);
+    QTemporaryDir folder;
+    // The connection setup as the technician leaves it for a gateway.
+    QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
+    QVERIFY(settings.open(QIODevice::WriteOnly));
+    settings.write(QStringLiteral("[frmCommSetup]\r\nrgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
+                                  "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
+                       .arg(port)
+                       .toLatin1());
+    settings.close();
+    RealPacer pacer;
+    RecordingErrorReporter errors;
+    AppEnvironment environment{folder.path(), pacer, errors,
+                               [port] {
+                                   return std::make_unique<DeviceLink>(std::make_unique<TcpTransport>(
+                                       QStringLiteral("127.0.0.1"), QString::number(port), true));
+                               },
+                               [](QDialog &) {}};
+    TForm1 form(environment);
+    form.show();
+    form.miScanClick();
+    QTest::qWait(1000); // the last answers
+
+    // Demo room: light boards 01 02 03 F1 (slots 1 2 3 7), six-key boards
+    // 11 12 (slots 9 10), main dimmer F3, six-circuit dimmer at 5.
+    for (int slot = 1; slot <= 18; ++slot) {
+        auto *panel = form.findChild<QWidget *>(QStringLiteral("fmLightBoard%1").arg(slot));
+        QVERIFY(panel);
+        auto *present = panel->findChild<QCheckBox *>(QStringLiteral("CheckBox1"));
+        QVERIFY(present);
+        const bool expected = QList<int> {1, 2, 3, 7, 9, 10}.contains(slot);
+        QVERIFY2(present->isChecked() == expected, qPrintable(QStringLiteral("slot %1").arg(slot)));
+    }
+    QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("cbMainBoard3"))->isChecked());
+    QCOMPARE(form.findChild<QSpinBox *>(QStringLiteral("se6LightsMno"))->value(), 5);
+    QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("cb6LightsEnabled"))->isChecked());
+    QVERIFY2(errors.errors().isEmpty(), qPrintable(errors.errors().join('\n')));
+}
+
+QTEST_MAIN(TestE2eRoomSimTool)
+#include "tst_e2e_roomsim_tool.moc"
