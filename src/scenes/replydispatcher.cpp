@@ -45,16 +45,23 @@ bool InRange(int value, int first, int last)
     return value >= first && value <= last;
 }
 
+bool IsDecimal(const QByteArray &text)
+{
+    if (text.isEmpty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
 } // namespace
 
 ReplyDispatcher::ReplyDispatcher(const CommandContext &context) : m_context(context) {}
 
 int ReplyDispatcher::DecimalField(const QByteArray &text)
 {
-    bool digits = !text.isEmpty();
-    for (char c : text)
-        digits = digits && c >= '0' && c <= '9';
-    if (!digits)
+    if (!IsDecimal(text))
         throw KvtError(QStringLiteral("'%1' is not a valid integer value").arg(QString::fromLatin1(text)));
     return text.toInt();
 }
@@ -68,11 +75,7 @@ int ReplyDispatcher::ModbusReplyId(const QByteArray &text)
         return kCpuBoard2Id;
     if (field == "F3")
         return kMainDimmerId;
-    try {
-        return DecimalField(field);
-    } catch (const KvtError &) {
-        return 0;
-    }
+    return IsDecimal(field) ? field.toInt() : 0;
 }
 
 void ReplyDispatcher::markPresent(int slot)
