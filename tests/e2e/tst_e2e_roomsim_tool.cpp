@@ -1,5 +1,6 @@
 // The main window in-process, with the real pacer and the real TCP/Telnet
-// link, against the virtual room: what the scan finds.
+// link, against the virtual room: what the scan finds and what the read of
+// one key shows.
 #include "tst_e2e_linkpeers.h"
 
 #include "app/appenvironment.h"
@@ -8,8 +9,14 @@
 #include "link/errorreporter.h"
 #include "link/pacer.h"
 #include "link/tcptransport.h"
+#include "panels/lightboard.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSlider>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -51,12 +58,38 @@ class TestE2eRoomSimTool : public QObject
 {
     Q_OBJECT
 private slots:
-    void scanFindsTheRoomsBoards();
+    void scanThenReadOfOneKey();
 };
 
-void TestE2eRoomSimTool::scanFindsTheRoomsBoards()
+namespace {
+
+// A room state whose key 3 ("浴室", key index 2) is set on boards 01, F1 and F3.
+QByteArray RoomState()
 {
-    Room room({"--listen", "127.0.0.1:0"});
+    auto board = [](const QString &kind, const QString &key3) {
+        QJsonArray keys;
+        for (int k = 0; k < 62; ++k)
+            keys.append(k == 2 ? key3 : QStringLiteral("0000000000000000"));
+        return QJsonObject {{"kind", kind}, {"keys", keys}, {"outputs", 0}};
+    };
+    const QJsonObject boards {{"01", board("light", "0F330F550F770F00")},
+                              {"F1", board("light", "81018100818081FF")},
+                              // Both groups on; levels (1,2) (2,3) (3,0) (0,1) by column.
+                              {"F3", board("maindimmer", "0509050E05030504")}};
+    return QJsonDocument(QJsonObject {{"version", 1}, {"boards", boards}}).toJson();
+}
+
+} // namespace
+
+void TestE2eRoomSimTool::scanThenReadOfOneKey()
+{
+    QTemporaryDir roomFolder;
+    const QString statePath = roomFolder.filePath(QStringLiteral("room.json"));
+    QFile state(statePath);
+    QVERIFY(state.open(QIODevice::WriteOnly));
+    state.write(RoomState());
+    state.close();
+    Room room({"--listen", "127.0.0.1:0", "--state", statePath});
     const quint16 port = room.waitPort();
     QVERIFY(port != 0);
     QTemporaryDir folder;
@@ -94,6 +127,29 @@ void TestE2eRoomSimTool::scanFindsTheRoomsBoards()
     QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("cbMainBoard3"))->isChecked());
     QCOMPARE(form.findChild<QSpinBox *>(QStringLiteral("se6LightsMno"))->value(), 5);
     QVERIFY(form.findChild<QCheckBox *>(QStringLiteral("cb6LightsEnabled"))->isChecked());
+    QVERIFY2(errors.errors().isEmpty(), qPrintable(errors.errors().join('\n')));
+
+    // Reading "浴室" fills the panels with the room's data for it.
+    auto *keyList = form.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
+    QVERIFY(keyList);
+    keyList->setCurrentIndex(2);
+    form.ComboBox1Enter();
+    form.btnReadClick();
+    QTest::qWait(500);
+    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard1"))->EncodeBoardData().toHex().toUpper(),
+             QByteArray("0F330F550F770F00"));
+    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard7"))->EncodeBoardData().toHex().toUpper(),
+             QByteArray("81018100818081FF"));
+    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard2"))->EncodeBoardData().toHex().toUpper(),
+             QByteArray("0000000000000000"));
+    auto *panel9 = form.findChild<QWidget *>(QStringLiteral("Panel9"));
+    QVERIFY(panel9);
+    QList<int> levels;
+    for (int bar = 1; bar <= 8; ++bar)
+        levels.append(panel9->findChild<QSlider *>(QStringLiteral("TrackBar%1").arg(bar))->value());
+    QCOMPARE(levels, (QList<int> {1, 2, 3, 0, 2, 3, 0, 1}));
+    QVERIFY(panel9->findChild<QCheckBox *>(QStringLiteral("JvCheckBox49"))->isChecked());
+    QVERIFY(panel9->findChild<QCheckBox *>(QStringLiteral("JvCheckBox50"))->isChecked());
     QVERIFY2(errors.errors().isEmpty(), qPrintable(errors.errors().join('\n')));
 }
 
