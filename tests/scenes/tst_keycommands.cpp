@@ -33,10 +33,10 @@ QByteArray Hex(const char *text)
 
 // The wire bytes of a request: "M:" + payload hex for a Modbus frame,
 // "B:" + payload hex for a board frame.
-QByteArray Wire(const QByteArray &spec)
+QByteArray Wire(const QByteArray &request)
 {
-    const QByteArray payload = Hex(spec.mid(2).constData());
-    return spec.startsWith("M:") ? ModbusWireText(payload) : BoardFrame(payload);
+    const QByteArray payload = Hex(request.mid(2).constData());
+    return request.startsWith("M:") ? ModbusWireText(payload) : BoardFrame(payload);
 }
 
 // The pacer's steps as text: "E" for event processing, "P<ms>" for a pause.
