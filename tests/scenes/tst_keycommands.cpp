@@ -66,6 +66,7 @@ private slots:
     void scanRequests();
     void scanPacing_data();
     void scanPacing();
+    void scanMarksBoardsThatAnswer_data();
     void scanMarksBoardsThatAnswer();
     void scanRestoresOnError_data();
     void scanRestoresOnError();
@@ -191,9 +192,20 @@ void TestKeyCommands::scanPacing()
     QVERIFY(fx.form().progress().text().isEmpty());
 }
 
+void TestKeyCommands::scanMarksBoardsThatAnswer_data()
+{
+    QTest::addColumn<bool>("relayModbus");
+
+    QTest::addRow("Modbus replies") << true;
+    QTest::addRow("board frame replies 48 0B") << false;
+}
+
 void TestKeyCommands::scanMarksBoardsThatAnswer()
 {
+    QFETCH(bool, relayModbus);
+
     MainWindowFixture fx;
+    SetFlag(fx.form().menu().miRelaymodbus, relayModbus);
     ScriptedBoards boards(*fx.transport, fx.pacer);
     for (int slot : {2, 7, 12, 19})
         boards.addBoard(slot);
@@ -209,7 +221,7 @@ void TestKeyCommands::scanMarksBoardsThatAnswer()
     QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
     for (int slot = 1; slot <= kSlotCount; ++slot)
         QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), boards.hasBoard(slot));
-    // The replies carry key 1's data, not the shown key's: they stay off the panels.
+    // The replies carry another key's data than the shown key's: they stay off the panels.
     QCOMPARE(panel2->EncodeBoardData(), shownBefore);
 
     // A reply that arrives after the scan has ended is not counted.
