@@ -46,9 +46,21 @@ void AutomationServer::accept()
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         m_connections.insert(socket, Connection{});
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { receive(socket); });
+        // A client that sends its commands and closes at once still has them
+        // run; their answers have nowhere to go.
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-            m_connections.remove(socket);
-            socket->deleteLater();
+            receive(socket);
+            auto it = m_connections.find(socket);
+            if (it == m_connections.end())
+                return;
+            it->closed = true;
+            // Later, not here: this may be signalled from inside a command's
+            // answer, which goes on to schedule the next line.
+            QTimer::singleShot(0, socket, [this, socket] {
+                auto it = m_connections.find(socket);
+                if (it != m_connections.end() && !it->scheduled)
+                    finish(socket);
+            });
         });
         receive(socket);
     }
@@ -102,10 +114,21 @@ void AutomationServer::answerNext(QLocalSocket *socket)
     it->buffer.remove(0, end + 1);
     if (line.endsWith('\r'))
         line.chop(1);
-    // The command may run nested event processing (a grab paints), so the
-    // connection entry is looked up again afterwards.
+    // The connection entry is looked up again afterwards: the command may
+    // let events run (a grab paints).
     const QString answer = m_commands.run(QString::fromUtf8(line));
-    socket->write(answer.toUtf8() + '\n');
-    socket->flush();
+    if (socket->state() == QLocalSocket::ConnectedState) {
+        socket->write(answer.toUtf8() + '\n');
+        socket->flush();
+    }
     schedule(socket);
+    it = m_connections.find(socket);
+    if (it != m_connections.end() && it->closed && !it->scheduled)
+        finish(socket);
+}
+
+void AutomationServer::finish(QLocalSocket *socket)
+{
+    m_connections.remove(socket);
+    socket->deleteLater();
 }

@@ -42,12 +42,14 @@ private:
         QByteArray buffer;
         bool skippingLongLine = false;
         bool scheduled = false;
+        bool closed = false;
     };
 
     void accept();
     void receive(QLocalSocket *socket);
     void schedule(QLocalSocket *socket);
     void answerNext(QLocalSocket *socket);
+    void finish(QLocalSocket *socket);
 
     AutomationCommands m_commands;
     QLocalServer *m_server;

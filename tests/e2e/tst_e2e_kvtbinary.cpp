@@ -71,6 +71,13 @@ public:
         m_socket.flush();
     }
 
+    // Sends and closes the connection at once, like a shell pipe.
+    void sendAndHangUp(const QByteArray &bytes)
+    {
+        send(bytes);
+        m_socket.disconnectFromServer();
+    }
+
     // The next answer line, or "(no answer)" when none comes in time.
     QString nextAnswer()
     {
@@ -124,6 +131,7 @@ private slots:
     void overlongLineIsRefusedAndSkipped();
     void quitEndsCleanlyWritingNothing_data();
     void quitEndsCleanlyWritingNothing();
+    void commandsSentBeforeHangingUpStillRun();
 
 private:
     std::unique_ptr<KvtRun> m_run; // shared by the checks that leave the program running
@@ -320,6 +328,16 @@ void TestKvtBinary::quitEndsCleanlyWritingNothing()
     QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(run.process().exitCode(), 0);
     QVERIFY(!QFile::exists(run.settingsPath()));
+}
+
+void TestKvtBinary::commandsSentBeforeHangingUpStillRun()
+{
+    KvtRun run;
+    QVERIFY(run.connected());
+    run.sendAndHangUp("select ComboBox1 2\nclick miReadOnly\nquit\n");
+    QVERIFY(run.process().waitForFinished(kExitMs));
+    QCOMPARE(run.process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.process().exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestKvtBinary)
