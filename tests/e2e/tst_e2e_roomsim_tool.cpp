@@ -33,7 +33,8 @@ public:
         m_process.setArguments(args);
         m_process.start();
     }
-    ~Room() { e2e::Stop(m_process); }
+    ~Room() { stop(); }
+    void stop() { e2e::Stop(m_process); }
     quint16 waitPort()
     {
         quint16 port = 0;
@@ -52,6 +53,44 @@ private:
     QByteArray m_out;
 };
 
+// The main window with the real pacer, its link set up for the room's port
+// the way the connection setup stores it.
+struct ToolWindow
+{
+    QTemporaryDir folder;
+    RealPacer pacer;
+    RecordingErrorReporter errors;
+    std::unique_ptr<TForm1> form;
+
+    explicit ToolWindow(quint16 port)
+    {
+        QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
+        if (settings.open(QIODevice::WriteOnly))
+            settings.write(QStringLiteral("[frmCommSetup]\r\nrgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
+                                          "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
+                               .arg(port)
+                               .toLatin1());
+        settings.close();
+        AppEnvironment environment{folder.path(), pacer, errors,
+                                   [port] {
+                                       return std::make_unique<DeviceLink>(std::make_unique<TcpTransport>(
+                                           QStringLiteral("127.0.0.1"), QString::number(port), true));
+                                   },
+                                   [](QDialog &) {}};
+        form = std::make_unique<TForm1>(environment);
+        form->show();
+    }
+    TfmLightBoard *lightBoard(int slot) const
+    {
+        return form->findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard%1").arg(slot));
+    }
+    void selectKey(int keyIndex)
+    {
+        form->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->setCurrentIndex(keyIndex);
+        form->ComboBox1Enter();
+    }
+};
+
 } // namespace
 
 class TestE2eRoomSimTool : public QObject
@@ -59,6 +98,7 @@ class TestE2eRoomSimTool : public QObject
     Q_OBJECT
 private slots:
     void scanThenReadOfOneKey();
+    void sendKeyThenKeyPress();
 };
 
 namespace {
@@ -92,25 +132,9 @@ void TestE2eRoomSimTool::scanThenReadOfOneKey()
     Room room({"--listen", "127.0.0.1:0", "--state", statePath});
     const quint16 port = room.waitPort();
     QVERIFY(port != 0);
-    QTemporaryDir folder;
-    // The connection setup as the technician leaves it for a gateway.
-    QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
-    QVERIFY(settings.open(QIODevice::WriteOnly));
-    settings.write(QStringLiteral("[frmCommSetup]\r\nrgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
-                                  "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
-                       .arg(port)
-                       .toLatin1());
-    settings.close();
-    RealPacer pacer;
-    RecordingErrorReporter errors;
-    AppEnvironment environment{folder.path(), pacer, errors,
-                               [port] {
-                                   return std::make_unique<DeviceLink>(std::make_unique<TcpTransport>(
-                                       QStringLiteral("127.0.0.1"), QString::number(port), true));
-                               },
-                               [](QDialog &) {}};
-    TForm1 form(environment);
-    form.show();
+    ToolWindow tool(port);
+    TForm1 &form = *tool.form;
+    RecordingErrorReporter &errors = tool.errors;
     form.miScanClick();
     QTest::qWait(1000); // the last answers
 
@@ -130,17 +154,14 @@ void TestE2eRoomSimTool::scanThenReadOfOneKey()
     QVERIFY2(errors.errors().isEmpty(), qPrintable(errors.errors().join('\n')));
 
     // Reading "浴室" fills the panels with the room's data for it.
-    auto *keyList = form.findChild<QComboBox *>(QStringLiteral("ComboBox1"));
-    QVERIFY(keyList);
-    keyList->setCurrentIndex(2);
-    form.ComboBox1Enter();
+    tool.selectKey(2);
     form.btnReadClick();
     QTest::qWait(500);
-    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard1"))->EncodeBoardData().toHex().toUpper(),
+    QCOMPARE(tool.lightBoard(1)->EncodeBoardData().toHex().toUpper(),
              QByteArray("0F330F550F770F00"));
-    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard7"))->EncodeBoardData().toHex().toUpper(),
+    QCOMPARE(tool.lightBoard(7)->EncodeBoardData().toHex().toUpper(),
              QByteArray("81018100818081FF"));
-    QCOMPARE(form.findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard2"))->EncodeBoardData().toHex().toUpper(),
+    QCOMPARE(tool.lightBoard(2)->EncodeBoardData().toHex().toUpper(),
              QByteArray("0000000000000000"));
     auto *panel9 = form.findChild<QWidget *>(QStringLiteral("Panel9"));
     QVERIFY(panel9);
@@ -151,6 +172,39 @@ void TestE2eRoomSimTool::scanThenReadOfOneKey()
     QVERIFY(panel9->findChild<QCheckBox *>(QStringLiteral("JvCheckBox49"))->isChecked());
     QVERIFY(panel9->findChild<QCheckBox *>(QStringLiteral("JvCheckBox50"))->isChecked());
     QVERIFY2(errors.errors().isEmpty(), qPrintable(errors.errors().join('\n')));
+}
+
+void TestE2eRoomSimTool::sendKeyThenKeyPress()
+{
+    QTemporaryDir roomFolder;
+    const QString statePath = roomFolder.filePath(QStringLiteral("room.json"));
+    QJsonObject boards;
+    {
+        Room room({"--listen", "127.0.0.1:0", "--state", statePath});
+        const quint16 port = room.waitPort();
+        QVERIFY(port != 0);
+        ToolWindow tool(port);
+        // Boards 01 and 02 marked present by hand; "晴空" shown.
+        for (int slot : {1, 2})
+            tool.lightBoard(slot)->findChild<QCheckBox *>(QStringLiteral("CheckBox1"))->setChecked(true);
+        tool.selectKey(0);
+        tool.lightBoard(1)->DecodeBoardData(QByteArray::fromHex("FF0FFFF0FF3CFFC3"));
+        tool.lightBoard(2)->DecodeBoardData(QByteArray::fromHex("0301030203000303"));
+        tool.form->miSendKeyClick();
+        // The key press of "晴空" at step 0: column 1 on every board.
+        tool.form->N6Click();
+        QTest::qWait(500);
+        QVERIFY2(tool.errors.errors().isEmpty(), qPrintable(tool.errors.errors().join('\n')));
+        room.stop(); // the room saves its outputs on the way out
+        QFile file(statePath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        boards = QJsonDocument::fromJson(file.readAll()).object().value("boards").toObject();
+    }
+    QCOMPARE(boards.value("01").toObject().value("keys").toArray().at(0).toString(), "FF0FFFF0FF3CFFC3");
+    QCOMPARE(boards.value("02").toObject().value("keys").toArray().at(0).toString(), "0301030203000303");
+    QCOMPARE(boards.value("03").toObject().value("keys").toArray().at(0).toString(), "0000000000000000");
+    QCOMPARE(boards.value("01").toObject().value("outputs").toInt(), 0x0F);
+    QCOMPARE(boards.value("02").toObject().value("outputs").toInt(), 0x01);
 }
 
 QTEST_MAIN(TestE2eRoomSimTool)
