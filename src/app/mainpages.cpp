@@ -12,8 +12,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -43,6 +45,18 @@ QVBoxLayout *NewHost(QGridLayout *grid, int row, int column)
     grid->addLayout(host, row, column);
     return host;
 }
+
+// Tabs with half the usual side padding, so the nine device tabs fit in the
+// left column without scroll arrows.
+class NarrowTabStyle : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override
+    {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        return metric == PM_TabBarTabHSpace ? value / 2 : value;
+    }
+};
 
 } // namespace
 
@@ -141,6 +155,9 @@ void MainPages::buildPageControl3(TrafficLog &log)
     tsModbus = AddPage(PageControl3, QStringLiteral("tsModbus"), QStringLiteral("VOD板"));
     pgModbus = Named(new QTabWidget, "pgModbus");
     pgModbus->setTabPosition(QTabWidget::South);
+    auto *narrowTabs = new NarrowTabStyle;
+    narrowTabs->setParent(pgModbus->tabBar());
+    pgModbus->tabBar()->setStyle(narrowTabs);
     tsModbusMain = AddPage(pgModbus, QStringLiteral("tsModbusMain"), QStringLiteral("主頁"));
     tsModbusRemote = AddPage(pgModbus, QStringLiteral("tsModbusRemote"), QStringLiteral("遙控器"));
     tsModbusTV = AddPage(pgModbus, QStringLiteral("tsModbusTV"), QStringLiteral("TV"));
