@@ -4,8 +4,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -124,6 +126,8 @@ private slots:
     void namedControlIsFound();
     void keySelectionRunsKeySwitch();
     void flagsToggleThroughMenuAndHandler();
+    void grabSavesPictures_data();
+    void grabSavesPictures();
     void connectionDialogOpensAndCloses_data();
     void connectionDialogOpensAndCloses();
     void badCommandsAnswerWithErrors_data();
@@ -239,6 +243,33 @@ void TestKvtBinary::flagsToggleThroughMenuAndHandler()
     QCOMPARE(m_run->ask(QStringLiteral("checked miReadOnly")), kTrue);
     QCOMPARE(m_run->ask(QStringLiteral("click miReadOnly")), kOk);
     QCOMPARE(m_run->ask(QStringLiteral("checked miReadOnly")), kFalse);
+}
+
+void TestKvtBinary::grabSavesPictures_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("minimumSize");
+    QTest::addRow("main window") << QString() << QSize(877, 647);
+    QTest::addRow("one light-board panel") << QStringLiteral("fmLightBoard1") << QSize(100, 100);
+}
+
+void TestKvtBinary::grabSavesPictures()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, minimumSize);
+    QTemporaryDir pictures;
+    const QString path = pictures.filePath(QStringLiteral("shot.png"));
+    const QString answer = m_run->ask(QStringLiteral("grab %1 %2").arg(path, name).trimmed());
+    const QImage image(path, "PNG");
+    QVERIFY2(!image.isNull(), qPrintable(answer));
+    QCOMPARE(answer, QStringLiteral("ok %1x%2").arg(image.width()).arg(image.height()));
+    QVERIFY(image.width() >= minimumSize.width() && image.height() >= minimumSize.height());
+    // Drawn, not blank: text, frames and check marks bring many colours.
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    QVERIFY2(colours.size() > 8, qPrintable(QString::number(colours.size())));
 }
 
 void TestKvtBinary::connectionDialogOpensAndCloses_data()
