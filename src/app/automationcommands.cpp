@@ -388,8 +388,16 @@ QString AutomationCommands::invokeCommand(const QStringList &words)
     const QByteArray slotName = words[2].toUtf8();
     const QStringList values = words.mid(3);
     const QMetaObject *meta = target.metaObject();
+    // Only the program's own handlers: Qt's slots (deleteLater, close, hide)
+    // could pull the window away under the program.
+    int firstOwn = meta->methodCount();
+    for (const QMetaObject *m = meta; m; m = m->superClass())
+        if (QLatin1String(m->className()).startsWith(QLatin1Char('Q'))) {
+            firstOwn = m->methodCount();
+            break;
+        }
     QMetaMethod method;
-    for (int i = 0; i < meta->methodCount(); ++i) {
+    for (int i = firstOwn; i < meta->methodCount(); ++i) {
         const QMetaMethod m = meta->method(i);
         if (m.name() == slotName && m.parameterCount() == values.size() && m.access() == QMetaMethod::Public
             && (m.methodType() == QMetaMethod::Slot || m.methodType() == QMetaMethod::Method))
@@ -461,6 +469,8 @@ QString AutomationCommands::closeCommand(const QStringList &words)
 {
     ExpectWords(words, 2, 2, "close NAME");
     QWidget &widget = findWidget(words[1]);
+    if (!widget.isWindow())
+        Fail(QStringLiteral("%1 is not a window").arg(Quoted(words[1])));
     if (auto *dialog = qobject_cast<QDialog *>(&widget))
         dialog->reject();
     else

@@ -41,6 +41,10 @@ void TestAutomationCommands::namesResolve_data()
                                                           << "error no object named \"fmLightBoard5/ComboBox1\"";
     QTest::addRow("empty path segment") << "find fmLightBoard5//cb1" << "error \"fmLightBoard5//cb1\" is not a name";
     QTest::addRow("dialog under the window") << "find frmCommSetup/jvedPort" << "ok QLineEdit";
+    QTest::addRow("Qt's own slots are not handlers") << "invoke Form1 deleteLater"
+                                                    << "error \"Form1\" has no public slot \"deleteLater\" taking 0 argument(s)";
+    QTest::addRow("a control inside the window is no window") << "close ComboBox1"
+                                                              << "error \"ComboBox1\" is not a window";
     QTest::addRow("caption of a panel's board box") << "text fmLightBoard3/CheckBox1" << "ok 燈光機板3(3)";
 }
 
