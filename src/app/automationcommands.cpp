@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -222,6 +223,12 @@ QObject &AutomationCommands::find(const QString &path) const
                     break;
             }
         }
+        // A window nobody named (a message box) goes by its class.
+        if (found.isEmpty() && !current)
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->objectName().isEmpty()
+                    && QLatin1String(w->metaObject()->className()) == name)
+                    found.append(w);
         if (found.isEmpty())
             Fail(QStringLiteral("no object named %1").arg(Quoted(path)));
         if (found.size() > 1) {
@@ -270,7 +277,9 @@ QString AutomationCommands::textCommand(const QStringList &words)
     ExpectWords(words, 2, 2, "text NAME");
     QObject &o = find(words[1]);
     QString text;
-    if (auto *button = qobject_cast<QAbstractButton *>(&o))
+    if (auto *box = qobject_cast<QMessageBox *>(&o))
+        text = box->text();
+    else if (auto *button = qobject_cast<QAbstractButton *>(&o))
         text = button->text();
     else if (auto *action = qobject_cast<QAction *>(&o))
         text = action->text();

@@ -13,7 +13,8 @@ class QWidget;
 // Objects are named by objectName, searched under the main window first (its
 // menu bar, panels and dialogs), then under the other top-level windows; the
 // shallowest match wins. A name that several objects share at that depth is
-// refused; "fmLightBoard5/cb1" names cb1 inside fmLightBoard5.
+// refused; "fmLightBoard5/cb1" names cb1 inside fmLightBoard5. A shown window
+// without a name (a message box) goes by its class name, e.g. "QMessageBox".
 //
 // Commands that run handlers (click, select, invoke) are checked at once and
 // then run from the event loop, so a handler that opens a modal dialog never

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 
 class TestAutomationCommands : public QObject
@@ -20,6 +21,7 @@ private slots:
     void sharedNameSuggestsAPathThatWorks();
     void invokedHandlerErrorIsReportedNotAnswered();
     void invokedPacketReachesTheDispatcher();
+    void unnamedMessageBoxGoesByItsClass();
     void answersStayOnOneLine_data();
     void answersStayOnOneLine();
 
@@ -101,6 +103,18 @@ void TestAutomationCommands::invokedPacketReachesTheDispatcher()
     QCOMPARE(fixture.form().trafficLog().lineCount(), before + 1);
     QVERIFY2(fixture.form().trafficLog().line(before).contains(QStringLiteral("011000010004EA")),
              qPrintable(fixture.form().trafficLog().line(before)));
+}
+
+void TestAutomationCommands::unnamedMessageBoxGoesByItsClass()
+{
+    MainWindowFixture fixture;
+    AutomationCommands commands(fixture.form(), fixture.errors);
+    QCOMPARE(commands.run(QStringLiteral("find QMessageBox")), QStringLiteral("error no object named \"QMessageBox\""));
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("kvt"), QStringLiteral("port busy"));
+    box.show();
+    QCOMPARE(commands.run(QStringLiteral("text QMessageBox")), QStringLiteral("ok port busy"));
+    QCOMPARE(commands.run(QStringLiteral("close QMessageBox")), QStringLiteral("ok"));
+    QVERIFY(!box.isVisible());
 }
 
 void TestAutomationCommands::answersStayOnOneLine_data()
