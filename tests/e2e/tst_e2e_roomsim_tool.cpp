@@ -1,6 +1,7 @@
-// The main window in-process, with the real pacer and the real TCP/Telnet
-// link, against the virtual room: what the scan finds and what the read of
-// one key shows.
+// The main window in-process, with the real pacer and the program's own link,
+// against the virtual room on each kind of line (Telnet gateway, pty behind
+// ser2net, pty): what the scan finds, what the read of one key shows, what a
+// key send and a key press do to the boards.
 #include "tst_e2e_linkpeers.h"
 
 #include "app/appenvironment.h"
@@ -47,14 +48,21 @@ public:
         });
         return port;
     }
+    bool waitServing()
+    {
+        return e2e::WaitUntil([&] {
+            m_out += m_process.readAllStandardOutput();
+            return m_out.contains("serving on");
+        });
+    }
 
 private:
     QProcess m_process;
     QByteArray m_out;
 };
 
-// The main window with the real pacer, its link set up for the room's port
-// the way the connection setup stores it.
+// The main window with the real pacer and the program's own link, set up by
+// the connection setup section of its kvt.ini.
 struct ToolWindow
 {
     QTemporaryDir folder;
@@ -62,20 +70,31 @@ struct ToolWindow
     RecordingErrorReporter errors;
     std::unique_ptr<TForm1> form;
 
+    // A Telnet gateway on 127.0.0.1:port.
     explicit ToolWindow(quint16 port)
+        : ToolWindow(QStringLiteral("rgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
+                                    "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
+                         .arg(port))
+    {
+    }
+    // COM3, which ports/COM3 in the program folder maps to device.
+    explicit ToolWindow(const QString &device, int)
+        : ToolWindow(QStringLiteral("rgRS232_Checked=1\r\nrbEthernet_Checked=0\r\nrgCommPort_ItemIndex=2\r\n"),
+                     device)
+    {
+    }
+    explicit ToolWindow(const QString &commSetup, const QString &com3 = QString())
     {
         QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
         if (settings.open(QIODevice::WriteOnly))
-            settings.write(QStringLiteral("[frmCommSetup]\r\nrgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
-                                          "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
-                               .arg(port)
-                               .toLatin1());
+            settings.write((QStringLiteral("[frmCommSetup]\r\n") + commSetup).toLatin1());
         settings.close();
+        if (!com3.isEmpty()) {
+            QDir(folder.path()).mkdir(QStringLiteral("ports"));
+            QFile::link(com3, folder.filePath(QStringLiteral("ports/COM3")));
+        }
         AppEnvironment environment{folder.path(), pacer, errors,
-                                   [port] {
-                                       return std::make_unique<DeviceLink>(std::make_unique<TcpTransport>(
-                                           QStringLiteral("127.0.0.1"), QString::number(port), true));
-                                   },
+                                   [this] { return std::make_unique<DeviceLink>(folder.path(), nullptr, &errors); },
                                    [](QDialog &) {}};
         form = std::make_unique<TForm1>(environment);
         form->show();
@@ -97,6 +116,7 @@ class TestE2eRoomSimTool : public QObject
 {
     Q_OBJECT
 private slots:
+    void scanThenReadOfOneKey_data();
     void scanThenReadOfOneKey();
     void sendKeyThenKeyPress();
 };
@@ -121,18 +141,46 @@ QByteArray RoomState()
 
 } // namespace
 
+void TestE2eRoomSimTool::scanThenReadOfOneKey_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addRow("room as the Telnet gateway") << "telnet";
+    QTest::addRow("room on a pty behind ser2net") << "ser2net";
+    QTest::addRow("room on a pty, tool on its other end") << "pty";
+}
+
 void TestE2eRoomSimTool::scanThenReadOfOneKey()
 {
+    QFETCH(QString, line);
     QTemporaryDir roomFolder;
     const QString statePath = roomFolder.filePath(QStringLiteral("room.json"));
     QFile state(statePath);
     QVERIFY(state.open(QIODevice::WriteOnly));
     state.write(RoomState());
     state.close();
-    Room room({"--listen", "127.0.0.1:0", "--state", statePath});
-    const quint16 port = room.waitPort();
-    QVERIFY(port != 0);
-    ToolWindow tool(port);
+    std::unique_ptr<e2e::PtyPair> pty;
+    std::unique_ptr<e2e::Ser2Net> gateway;
+    std::unique_ptr<Room> room;
+    std::unique_ptr<ToolWindow> window;
+    if (line == QLatin1String("telnet")) {
+        room = std::make_unique<Room>(QStringList {"--listen", "127.0.0.1:0", "--state", statePath});
+        const quint16 port = room->waitPort();
+        QVERIFY(port != 0);
+        window = std::make_unique<ToolWindow>(port);
+    } else {
+        pty = std::make_unique<e2e::PtyPair>(roomFolder.path());
+        QVERIFY2(pty->waitReady(), "socat did not make the pty pair");
+        room = std::make_unique<Room>(QStringList {"--serial", pty->deviceA(), "--state", statePath});
+        QVERIFY(room->waitServing());
+        if (line == QLatin1String("ser2net")) {
+            gateway = std::make_unique<e2e::Ser2Net>(roomFolder.path(), pty->deviceB());
+            QVERIFY2(gateway->waitReady(), gateway->output().constData());
+            window = std::make_unique<ToolWindow>(gateway->port());
+        } else {
+            window = std::make_unique<ToolWindow>(pty->deviceB(), 0);
+        }
+    }
+    ToolWindow &tool = *window;
     TForm1 &form = *tool.form;
     RecordingErrorReporter &errors = tool.errors;
     form.miScanClick();
