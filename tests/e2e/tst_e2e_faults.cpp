@@ -2,7 +2,7 @@
 // altered on the way, the connection closed in the middle of a command. The
 // main window runs in-process with the real pacer and the program's own
 // TCP/Telnet link; the room is kvt-roomsim as a Telnet gateway on 127.0.0.1.
-#include "tst_e2e_linkpeers.h"
+#include "e2eroom.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
@@ -25,88 +25,8 @@
 
 namespace {
 
-class Room
-{
-public:
-    explicit Room(const QStringList &args)
-    {
-        m_process.setProgram(QStringLiteral(KVT_BINARY_DIR "/kvt-roomsim"));
-        m_process.setArguments(args);
-        m_process.start();
-    }
-    ~Room() { stop(); }
-    void stop()
-    {
-        e2e::Stop(m_process);
-        m_out += m_process.readAllStandardOutput();
-    }
-    quint16 waitPort()
-    {
-        quint16 port = 0;
-        e2e::WaitUntil([&] {
-            m_out += m_process.readAllStandardOutput();
-            const auto match = QRegularExpression(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"))
-                                   .match(QString::fromUtf8(m_out));
-            port = quint16(match.captured(1).toUInt());
-            return port != 0;
-        });
-        return port;
-    }
-    // Everything the room printed so far: one line per frame served.
-    QByteArray output()
-    {
-        m_out += m_process.readAllStandardOutput();
-        return m_out;
-    }
-    bool running() const { return m_process.state() == QProcess::Running; }
-    QProcess::ExitStatus exitStatus() const { return m_process.exitStatus(); }
-
-private:
-    QProcess m_process;
-    QByteArray m_out;
-};
-
-// The main window with the real pacer and the program's own link to a Telnet
-// gateway on 127.0.0.1:port, set up by the connection section of its kvt.ini.
-struct ToolWindow
-{
-    QTemporaryDir folder;
-    RealPacer pacer;
-    RecordingErrorReporter errors;
-    std::unique_ptr<TForm1> form;
-
-    explicit ToolWindow(quint16 port)
-    {
-        QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
-        if (settings.open(QIODevice::WriteOnly))
-            settings.write(QStringLiteral("[frmCommSetup]\r\nrgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
-                                          "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
-                               .arg(port)
-                               .toLatin1());
-        settings.close();
-        AppEnvironment environment{folder.path(), pacer, errors,
-                                   [this] { return std::make_unique<DeviceLink>(folder.path(), nullptr, &errors); },
-                                   [](QDialog &) {}};
-        form = std::make_unique<TForm1>(environment);
-        form->show();
-    }
-    QCheckBox *present(int slot) const
-    {
-        return form->findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard%1").arg(slot))
-            ->findChild<QCheckBox *>(QStringLiteral("CheckBox1"));
-    }
-    bool menuEnabled(const char *name) const
-    {
-        auto *item = form->findChild<QAction *>(QString::fromLatin1(name));
-        return item && item->isEnabled();
-    }
-    // The handler as the menu runs it: an error ends it and is reported.
-    void run(void (TForm1::*handler)())
-    {
-        TForm1 *window = form.get();
-        form->guarded([window, handler] { (window->*handler)(); });
-    }
-};
+using e2e::Room;
+using e2e::ToolWindow;
 
 constexpr int kKeys = 62;
 

@@ -2,7 +2,7 @@
 // against the virtual room on each kind of line (Telnet gateway, pty behind
 // ser2net, pty): what the scan finds, what the read of one key shows, what a
 // key send and a key press do to the boards.
-#include "tst_e2e_linkpeers.h"
+#include "e2eroom.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
@@ -25,90 +25,8 @@
 
 namespace {
 
-class Room
-{
-public:
-    explicit Room(const QStringList &args)
-    {
-        m_process.setProgram(QStringLiteral(KVT_BINARY_DIR "/kvt-roomsim"));
-        m_process.setArguments(args);
-        m_process.start();
-    }
-    ~Room() { stop(); }
-    void stop() { e2e::Stop(m_process); }
-    quint16 waitPort()
-    {
-        quint16 port = 0;
-        e2e::WaitUntil([&] {
-            m_out += m_process.readAllStandardOutput();
-            const auto match = QRegularExpression(QStringLiteral("listening on 127\\.0\\.0\\.1:(\\d+)"))
-                                   .match(QString::fromUtf8(m_out));
-            port = quint16(match.captured(1).toUInt());
-            return port != 0;
-        });
-        return port;
-    }
-    bool waitServing()
-    {
-        return e2e::WaitUntil([&] {
-            m_out += m_process.readAllStandardOutput();
-            return m_out.contains("serving on");
-        });
-    }
-
-private:
-    QProcess m_process;
-    QByteArray m_out;
-};
-
-// The main window with the real pacer and the program's own link, set up by
-// the connection setup section of its kvt.ini.
-struct ToolWindow
-{
-    QTemporaryDir folder;
-    RealPacer pacer;
-    RecordingErrorReporter errors;
-    std::unique_ptr<TForm1> form;
-
-    // A Telnet gateway on 127.0.0.1:port.
-    explicit ToolWindow(quint16 port)
-        : ToolWindow(QStringLiteral("rgRS232_Checked=0\r\nrbEthernet_Checked=1\r\n"
-                                    "JvIPAddress1_Text=127.0.0.1\r\njvedPort_Text=%1\r\n")
-                         .arg(port))
-    {
-    }
-    // COM3, which ports/COM3 in the program folder maps to device.
-    explicit ToolWindow(const QString &device, int)
-        : ToolWindow(QStringLiteral("rgRS232_Checked=1\r\nrbEthernet_Checked=0\r\nrgCommPort_ItemIndex=2\r\n"),
-                     device)
-    {
-    }
-    explicit ToolWindow(const QString &commSetup, const QString &com3 = QString())
-    {
-        QFile settings(folder.filePath(QStringLiteral("kvt.ini")));
-        if (settings.open(QIODevice::WriteOnly))
-            settings.write((QStringLiteral("[frmCommSetup]\r\n") + commSetup).toLatin1());
-        settings.close();
-        if (!com3.isEmpty()) {
-            QDir(folder.path()).mkdir(QStringLiteral("ports"));
-            QFile::link(com3, folder.filePath(QStringLiteral("ports/COM3")));
-        }
-        AppEnvironment environment{folder.path(), pacer, errors,
-                                   [this] { return std::make_unique<DeviceLink>(folder.path(), nullptr, &errors); },
-                                   [](QDialog &) {}};
-        form = std::make_unique<TForm1>(environment);
-        form->show();
-    }
-    TfmLightBoard *lightBoard(int slot) const
-    {
-        return form->findChild<TfmLightBoard *>(QStringLiteral("fmLightBoard%1").arg(slot));
-    }
-    void selectKey(int keyIndex)
-    {
-        form->findChild<QComboBox *>(QStringLiteral("ComboBox1"))->setCurrentIndex(keyIndex);
-        form->ComboBox1Enter();
-    }
-};
+using e2e::Room;
+using e2e::ToolWindow;
 
 } // namespace
 
