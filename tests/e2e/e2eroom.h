@@ -16,12 +16,67 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace e2e {
+
+constexpr int kRoomKeys = 62;
+
+// Distinct data for every board and key, in the form a light board panel
+// shows unchanged (all rows on, one pattern byte per column), so that data
+// of a wrong key or a wrong board shows. variant gives a second set.
+inline QString LightKeyData(int busId, int keyIndex, int variant = 0)
+{
+    QByteArray bytes;
+    for (int b : {0xFF, busId ^ variant, 0xFF, keyIndex, 0xFF, keyIndex ^ 0xA5 ^ variant, 0xFF, 0x3C + busId})
+        bytes.append(char(b));
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+// Bus id as the room's state file names its boards: "01", "F3".
+inline QString BoardName(int busId)
+{
+    return QStringLiteral("%1").arg(busId, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+// One board of a room state file: its kind and its 62 keys.
+inline QJsonObject BoardState(const QString &kind, const std::function<QString(int)> &keyData)
+{
+    QJsonArray keys;
+    for (int k = 0; k < kRoomKeys; ++k)
+        keys.append(keyData(k));
+    return QJsonObject {{"kind", kind}, {"keys", keys}, {"outputs", 0}};
+}
+
+inline bool WriteRoomState(const QString &path, const QJsonObject &boards)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly)
+        && file.write(QJsonDocument(QJsonObject {{"version", 1}, {"boards", boards}}).toJson()) > 0;
+}
+
+// The boards of a room state file, as the room saved them on its way out.
+inline QJsonObject ReadRoomBoards(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object().value("boards").toObject();
+}
+
+// Key indexes 16 and 17 share one memory cell on the boards; the room keeps
+// it under the first.
+inline int RoomMemoryKey(int keyIndex)
+{
+    return keyIndex == 17 ? 16 : keyIndex;
+}
 
 // kvt-roomsim started with the given arguments; stopped by its PID at the end.
 class Room

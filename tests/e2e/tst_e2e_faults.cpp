@@ -28,51 +28,24 @@ namespace {
 using e2e::Room;
 using e2e::ToolWindow;
 
-constexpr int kKeys = 62;
+using e2e::kRoomKeys;
+using e2e::LightKeyData;
+using e2e::RoomMemoryKey;
 
-// Distinct data for every board and key, in the form a light board panel
-// shows unchanged (all rows on, one pattern byte per column), so that data
-// of a wrong key or a wrong board shows.
-QString KeyData(int busId, int keyIndex)
-{
-    QByteArray bytes;
-    for (int b : {0xFF, busId, 0xFF, keyIndex, 0xFF, keyIndex ^ 0xA5, 0xFF, 0x3C + busId})
-        bytes.append(char(b));
-    return QString::fromLatin1(bytes.toHex().toUpper());
-}
-
-QByteArray RoomState(const QList<int> &busIds)
+QJsonObject LightBoards(const QList<int> &busIds)
 {
     QJsonObject boards;
-    for (int busId : busIds) {
-        QJsonArray keys;
-        for (int k = 0; k < kKeys; ++k)
-            keys.append(KeyData(busId, k));
-        boards.insert(QStringLiteral("%1").arg(busId, 2, 16, QLatin1Char('0')).toUpper(),
-                      QJsonObject {{"kind", "light"}, {"keys", keys}, {"outputs", 0}});
-    }
-    return QJsonDocument(QJsonObject {{"version", 1}, {"boards", boards}}).toJson();
-}
-
-QJsonObject ReadBoards(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QJsonDocument::fromJson(file.readAll()).object().value("boards").toObject();
-}
-
-// Keys 16 and 17 (indexes) share one memory cell on the boards.
-int StorageKey(int keyIndex)
-{
-    return keyIndex == 17 ? 16 : keyIndex;
+    for (int busId : busIds)
+        boards.insert(e2e::BoardName(busId),
+                      e2e::BoardState("light", [busId](int k) { return LightKeyData(busId, k); }));
+    return boards;
 }
 
 // From the room's lines, in order, whether each key read addressed to a board
 // (a board frame or a Modbus read of four registers) had its answer dropped.
 QList<bool> ReadOutcomes(const QByteArray &output, int busId)
 {
-    const QString id = QStringLiteral("%1").arg(busId, 2, 16, QLatin1Char('0')).toUpper();
+    const QString id = e2e::BoardName(busId);
     const QRegularExpression read(QStringLiteral("^<- (48 03 ") + id + QStringLiteral(" |:") + id
                                   + QStringLiteral("03[0-9A-F]{4}0004[0-9A-F]{2}  )"));
     QList<bool> dropped;
@@ -113,11 +86,7 @@ void TestE2eFaults::readAllWithFaults()
     QFETCH(bool, checkData);
     QTemporaryDir roomFolder;
     const QString statePath = roomFolder.filePath(QStringLiteral("room.json"));
-    {
-        QFile state(statePath);
-        QVERIFY(state.open(QIODevice::WriteOnly));
-        state.write(RoomState({0x01, 0x02}));
-    }
+    QVERIFY(e2e::WriteRoomState(statePath, LightBoards({0x01, 0x02})));
     Room room(QStringList {"--listen", "127.0.0.1:0", "--boards", "01,02", "--dimmer6", "none",
                            "--media", "none", "--fast", "--state", statePath}
               + faults);
@@ -151,7 +120,7 @@ void TestE2eFaults::readAllWithFaults()
     std::array<QList<bool>, 3> outcomes;
     for (int slot : {1, 2}) {
         outcomes[size_t(slot)] = ReadOutcomes(output, slot);
-        QCOMPARE(outcomes[size_t(slot)].size(), kKeys);
+        QCOMPARE(outcomes[size_t(slot)].size(), kRoomKeys);
     }
     if (!checkData)
         return;
@@ -159,21 +128,21 @@ void TestE2eFaults::readAllWithFaults()
              "the room dropped no answer; the run shows nothing");
 
     // What the boards hold after the run: the reads changed nothing.
-    const QJsonObject boards = ReadBoards(statePath);
+    const QJsonObject boards = e2e::ReadRoomBoards(statePath);
     int answered = 0;
     QStringList wrong;
     for (int slot : {1, 2}) {
         const QJsonArray memory =
             boards.value(QStringLiteral("0%1").arg(slot)).toObject().value("keys").toArray();
-        QCOMPARE(memory.size(), kKeys);
+        QCOMPARE(memory.size(), kRoomKeys);
         // The last key stays on the panels once read-all ends; keys 1..61 are
         // in the store. A key whose answer was dropped is not judged.
-        for (int k = 0; k < kKeys - 1; ++k) {
+        for (int k = 0; k < kRoomKeys - 1; ++k) {
             if (outcomes[size_t(slot)].at(k))
                 continue;
             ++answered;
             const QString stored = QString::fromLatin1(form.sceneStore().key(k + 1).board(slot).toHex().toUpper());
-            const QString expected = memory.at(StorageKey(k)).toString();
+            const QString expected = memory.at(RoomMemoryKey(k)).toString();
             if (stored != expected)
                 wrong.append(QStringLiteral("board 0%1 key %2: stored %3, room %4").arg(slot).arg(k + 1).arg(stored, expected));
         }
@@ -198,7 +167,7 @@ void TestE2eFaults::connectionClosedMidCommand()
     // the room closes the line at the fifth.
     for (int k = 1; k <= 30; ++k)
         for (int slot : {1, 2})
-            form.sceneStore().key(k).board(slot) = QByteArray::fromHex(KeyData(slot, k - 1).toLatin1());
+            form.sceneStore().key(k).board(slot) = QByteArray::fromHex(LightKeyData(slot, k - 1).toLatin1());
 
     tool.run(&TForm1::miSendAllClick);
     // Either the send ended with an error the technician can read, or it went
