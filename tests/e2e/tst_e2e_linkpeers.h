@@ -87,13 +87,68 @@ private:
     QProcess m_socat;
 };
 
+// Whether process pid holds the socket listening on 127.0.0.1:port: the
+// kernel's socket table names the listening socket's inode, and the
+// process's descriptors show whether it is one of them. (Another test's
+// peer may listen on a port this one was offered.)
+inline bool ListensOn(qint64 pid, quint16 port)
+{
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (pid <= 0 || !table.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray local = QStringLiteral(":%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    QByteArray inode;
+    for (const QByteArray &line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 9 && fields[1].endsWith(local) && fields[3] == "0A")
+            inode = fields[9];
+    }
+    if (inode.isEmpty())
+        return false;
+    const QString socket = QStringLiteral("socket:[%1]").arg(QString::fromLatin1(inode));
+    const QDir descriptors(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo &fd : descriptors.entryInfoList(QDir::Files | QDir::System | QDir::NoDotAndDotDot))
+        if (QFile::symLinkTarget(fd.filePath()).endsWith(socket))
+            return true;
+    return false;
+}
+
 class Ser2Net
 {
 public:
-    // A Telnet accepter on 127.0.0.1:port in front of device.
-    Ser2Net(const QString &folder, const QString &device)
-        : m_port(FreePort()), m_config(QDir(folder).filePath(QStringLiteral("ser2net.yaml")))
+    // A Telnet accepter on 127.0.0.1 in front of device.
+    Ser2Net(const QString &folder, QString device)
+        : m_device(std::move(device)), m_config(QDir(folder).filePath(QStringLiteral("ser2net.yaml")))
     {
+        start();
+    }
+    ~Ser2Net() { stop(); }
+
+    // Listening on its own socket. A port taken meanwhile by another process
+    // (ser2net then gives up or waits) is replaced by a fresh one.
+    bool waitReady()
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (m_process.waitForStarted(kStartMs)
+                && WaitUntil([this] {
+                       return m_process.state() == QProcess::NotRunning || ListensOn(m_process.processId(), m_port);
+                   })
+                && m_process.state() == QProcess::Running)
+                return true;
+            m_output += m_process.readAll();
+            stop();
+            start();
+        }
+        return false;
+    }
+    void stop() { Stop(m_process); }
+    quint16 port() const { return m_port; }
+    QByteArray output() { return m_output + m_process.readAll(); }
+
+private:
+    void start()
+    {
+        m_port = FreePort();
         QFile config(m_config);
         config.open(QIODevice::WriteOnly);
         config.write(QStringLiteral("%YAML 1.1\n---\n"
@@ -101,7 +156,7 @@ public:
                                     "  accepter: telnet,tcp,127.0.0.1,%1\n"
                                     "  connector: serialdev,%2,9600n81,local\n")
                          .arg(m_port)
-                         .arg(device)
+                         .arg(m_device)
                          .toUtf8());
         config.close();
         m_process.setProgram(QStringLiteral("ser2net"));
@@ -109,35 +164,12 @@ public:
         m_process.setProcessChannelMode(QProcess::MergedChannels);
         m_process.start();
     }
-    ~Ser2Net() { stop(); }
 
-    // Listening: the kernel's socket table shows the port in state LISTEN
-    // (no probe connection that could take the gateway's line).
-    bool waitReady()
-    {
-        if (!m_process.waitForStarted(kStartMs))
-            return false;
-        const QByteArray local = QStringLiteral(":%1 ").arg(m_port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
-        return WaitUntil([&] {
-            QFile table(QStringLiteral("/proc/net/tcp"));
-            if (!table.open(QIODevice::ReadOnly))
-                return false;
-            for (const QByteArray &line : table.readAll().split('\n')) {
-                const QList<QByteArray> fields = line.simplified().split(' ');
-                if (fields.size() > 3 && (fields[1] + ' ').endsWith(local) && fields[3] == "0A")
-                    return true;
-            }
-            return false;
-        });
-    }
-    void stop() { Stop(m_process); }
-    quint16 port() const { return m_port; }
-    QByteArray output() { return m_process.readAll(); }
-
-private:
-    quint16 m_port;
+    QString m_device;
     QString m_config;
+    quint16 m_port = 0;
     QProcess m_process;
+    QByteArray m_output;
 };
 
 } // namespace e2e
