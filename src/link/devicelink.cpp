@@ -8,6 +8,8 @@
 #include "link/tcptransport.h"
 #include "protocol/kvterror.h"
 
+#include <utility>
+
 namespace {
 
 std::unique_ptr<Transport> MakeTransport(const ComPorts &ports, const LinkSettings &settings)
@@ -164,12 +166,15 @@ void DeviceLink::onReceived(const QByteArray &bytes)
 
 void DeviceLink::onClosedByPeer()
 {
+    ++m_losses;
+    m_lastLossFailedOpen = std::exchange(m_failedOpenPending, false);
     m_packets.reset();
     emit openChanged(false);
 }
 
 void DeviceLink::onFailed(const QString &text)
 {
+    m_failedOpenPending = true;
     if (m_reporter)
         m_reporter->report(text);
     else

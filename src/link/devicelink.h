@@ -76,6 +76,15 @@ public:
 
     Transport &transport() { return *m_transport; }
 
+    // How often the connection has been lost since the link was made: closed,
+    // reset or aborted by the other end, or a connection that could not be
+    // made. The link closes itself quietly then and the next write opens it
+    // again, so a command compares this count to notice a loss (LinkDropWatch).
+    int connectionLosses() const { return m_losses; }
+    // Whether the last loss was a connection that could not be made (already
+    // reported) rather than one the other end closed.
+    bool lastLossWasFailedOpen() const { return m_lastLossFailedOpen; }
+
 signals:
     void received(const QByteArray &bytes);
     void openChanged(bool open);
@@ -97,4 +106,7 @@ private:
     std::unique_ptr<Transport> m_transport;
     PacketAssembler m_packets;
     bool m_opening = false;
+    int m_losses = 0;
+    bool m_failedOpenPending = false;
+    bool m_lastLossFailedOpen = false;
 };

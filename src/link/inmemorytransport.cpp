@@ -37,6 +37,13 @@ void InMemoryTransport::dropConnection()
     emit closedByPeer();
 }
 
+void InMemoryTransport::failConnection(const QString &text)
+{
+    m_open = false;
+    emit failed(text);
+    emit closedByPeer();
+}
+
 QByteArray InMemoryTransport::written() const
 {
     QByteArray all;

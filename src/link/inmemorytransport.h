@@ -22,6 +22,9 @@ public:
     void inject(const QByteArray &bytes);
     // Simulates the peer closing the connection.
     void dropConnection();
+    // Simulates a connection that could not be made after open() returned
+    // (a gateway that refused or never answered): reported, then closed.
+    void failConnection(const QString &text);
 
     const QList<QByteArray> &writes() const { return m_writes; }
     QByteArray written() const;

@@ -1,6 +1,7 @@
 #include "panels/lightboard.h"
 
 #include "link/errorreporter.h"
+#include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "panels/ledindicator.h"
@@ -294,8 +295,10 @@ void TfmLightBoard::btnSendAllClick()
             keys.ComboBox1Enter();
     };
     const QString what = QStringLiteral("傳送燈光機板%1").arg(m_slot);
+    const LinkDropWatch drop(m_context.bus.link, what);
     try {
         for (int k = 0; k < kSendAllKeys; ++k) {
+            drop.check();
             m_context.progress.showProgress(what, k + 1, kSendAllKeys);
             keys.selectKeyIndex(k);
             keys.ComboBox1Enter();
@@ -304,6 +307,7 @@ void TfmLightBoard::btnSendAllClick()
             m_context.bus.pacer.processEvents();
             m_context.bus.pacer.pause(kSendAllKeyPauseMs);
         }
+        drop.check();
     } catch (...) {
         finish();
         throw;

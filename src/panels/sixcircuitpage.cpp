@@ -1,6 +1,7 @@
 #include "panels/sixcircuitpage.h"
 
 #include "link/errorreporter.h"
+#include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "panels/sixcircuitregisters.h"
@@ -91,8 +92,12 @@ void SixCircuitPage::runBulk(const QString &what, const std::function<void(Tfm6L
     }
     m_bulkRunning = true;
     const auto done = OnScopeExit([this] { m_bulkRunning = false; });
-    for (Tfm6Lights *p : m_panels)
+    const LinkDropWatch drop(m_context.panel.bus.link, what);
+    for (Tfm6Lights *p : m_panels) {
+        drop.check();
         step(*p);
+    }
+    drop.check();
 }
 
 void SixCircuitPage::btn6LightsSendAllClick()

@@ -1,6 +1,7 @@
 #include "scenes/bulkcommands.h"
 
 #include "link/framesender.h"
+#include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "scenes/keycommands.h"
@@ -51,18 +52,21 @@ void BulkCommands::miReadAllClick()
         m_context.progress.clearProgress();
     });
 
+    const LinkDropWatch drop(m_context.bus.link, kReadAllCaption);
     if (!m_keyCommands.recentScan())
         m_keyCommands.miScanClick();
     host.readSixKeys();
     for (int keyIndex = 0; keyIndex < kKeyCount; ++keyIndex) {
+        drop.check();
         m_context.progress.showProgress(kReadAllCaption, keyIndex + 1, kKeyCount);
         keys.selectKeyIndex(keyIndex);
         keys.ComboBox1Enter();
         pacer.processEvents();
-        m_keyCommands.readKey(false);
+        m_keyCommands.readKey(kReadAllCaption, false);
         pacer.processEvents();
         pacer.pause(kPassPauseMs);
     }
+    drop.check();
 }
 
 void BulkCommands::miSendAllClick()
@@ -92,17 +96,20 @@ void BulkCommands::miSendAllClick()
     };
 
     const std::vector<int> order = SendAllOrder(host.transAllOrder());
+    const LinkDropWatch drop(m_context.bus.link, kSendAllCaption);
     try {
         int done = 0;
         for (int keyIndex : order) {
+            drop.check();
             m_context.progress.showProgress(kSendAllCaption, ++done, int(order.size()));
             keys.selectKeyIndex(keyIndex);
             keys.ComboBox1Enter();
             pacer.processEvents();
-            m_keyCommands.sendKey(false);
+            m_keyCommands.sendKey(kSendAllCaption, false);
             pacer.processEvents();
             pacer.pause(kPassPauseMs);
         }
+        drop.check();
     } catch (...) {
         showRemembered();
         throw;

@@ -1,5 +1,6 @@
 #include "scenes/keycommands.h"
 
+#include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "link/trafficlog.h"
@@ -65,7 +66,9 @@ void KeyCommands::miScanClick()
     const int selected = m_context.keys.selectedKeyIndex();
     const int keyNumber = selected >= 0 ? selected + 1 : 1;
 
+    const LinkDropWatch drop(m_context.bus.link, kScanCaption);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
+        drop.check();
         m_context.progress.showProgress(kScanCaption, slot, kSlotCount);
         host.setBoardPresent(slot, false);
         SendRequest(m_context.bus, ScanRequest(slot, keyNumber, modbusRoute(slot)));
@@ -75,19 +78,20 @@ void KeyCommands::miScanClick()
         pacer.pause(d);
         pacer.processEvents();
     }
+    drop.check();
 }
 
 void KeyCommands::btnReadClick()
 {
-    readKey(true);
+    readKey(kReadCaption, true);
 }
 
 void KeyCommands::miSendKeyClick()
 {
-    sendKey(true);
+    sendKey(kSendCaption, true);
 }
 
-void KeyCommands::readKey(bool showProgress)
+void KeyCommands::readKey(const QString &command, bool showProgress)
 {
     KeySelection &keys = m_context.keys;
     if (keys.selectedKeyIndex() < 0)
@@ -98,9 +102,11 @@ void KeyCommands::readKey(bool showProgress)
             m_context.progress.clearProgress();
     });
 
+    const LinkDropWatch drop(m_context.bus.link, command);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         if (!m_context.host.isBoardPresent(slot))
             continue;
+        drop.check();
         if (showProgress)
             m_context.progress.showProgress(kReadCaption, slot, kSlotCount);
         pacer.processEvents();
@@ -117,8 +123,10 @@ void KeyCommands::readKey(bool showProgress)
             pacer.processEvents();
         }
     }
+    drop.check();
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsGetAllClick();
+    drop.check();
     m_context.host.setStepIndex(0);
 }
 
@@ -132,7 +140,7 @@ QByteArray KeyCommands::slotData(int slot)
     return panel ? panel->EncodeBoardData() : QByteArray();
 }
 
-void KeyCommands::sendKey(bool showProgress)
+void KeyCommands::sendKey(const QString &command, bool showProgress)
 {
     KeySelection &keys = m_context.keys;
     if (keys.selectedKeyIndex() < 0)
@@ -143,9 +151,11 @@ void KeyCommands::sendKey(bool showProgress)
             m_context.progress.clearProgress();
     });
 
+    const LinkDropWatch drop(m_context.bus.link, command);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         if (!m_context.host.isBoardPresent(slot))
             continue;
+        drop.check();
         const int keyIndex = keys.selectedKeyIndex();
         if (keyIndex < 0)
             return;
@@ -160,6 +170,8 @@ void KeyCommands::sendKey(bool showProgress)
         pacer.processEvents();
         pacer.pause(kSendPauseMs);
     }
+    drop.check();
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsSendAllClick();
+    drop.check();
 }

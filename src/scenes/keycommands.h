@@ -2,6 +2,8 @@
 
 #include "scenes/commandhost.h"
 
+#include <QString>
+
 // "掃描", "讀按鍵" and "儲按鍵": the commands that talk to every board of the
 // room for one key. Replies are not awaited here; they arrive while the
 // commands let events run and the reply dispatcher applies them.
@@ -26,8 +28,10 @@ public:
 
     // The read and the send of the selected key; the loops over all keys call
     // them without the progress line, which then shows the loop's progress.
-    void readKey(bool showProgress);
-    void sendKey(bool showProgress);
+    // command names the command that runs them, for the message when the
+    // connection is lost meanwhile (which ends them with KvtError).
+    void readKey(const QString &command, bool showProgress);
+    void sendKey(const QString &command, bool showProgress);
 
     // The last scan started less than 10 minutes ago.
     bool recentScan() const;

@@ -48,6 +48,7 @@ MainWindowFixture::MainWindowFixture(const QByteArray &settingsFile)
                                    transport = memory.get();
                                    auto link = std::make_unique<DeviceLink>(std::move(memory));
                                    link->setPortChooser(&portChooser);
+                                   link->setErrorReporter(&errors); // as the program's link reports
                                    link->setPortLister([] { return QList<int>{1, 2, 3}; });
                                    return link;
                                },

@@ -80,6 +80,7 @@ private slots:
     void sendAllSendsEachKeysStoredData();
     void sendAllShowsTheRememberedKeyAgain();
     void sendAllWithoutSelectionLeavesItEmpty();
+    void sendAllErrorRestoresEverything_data();
     void sendAllErrorRestoresEverything();
 };
 
@@ -453,8 +454,21 @@ void TestLightBoard::sendAllWithoutSelectionLeavesItEmpty()
     QCOMPARE(f.writes().size(), kSendAllKeys);
 }
 
+void TestLightBoard::sendAllErrorRestoresEverything_data()
+{
+    QTest::addColumn<bool>("connectionClosed");
+    QTest::addColumn<QString>("error");
+    QTest::addRow("the fourth write fails") << false << QStringLiteral("port gone");
+    QTest::addRow("the gateway closes the connection at the third")
+        << true
+        << QStringLiteral("\"傳送燈光機板1\" stopped: the connection to the bus was closed by the other end. "
+                          "What it sent just before may not have arrived; the next command connects again.");
+}
+
 void TestLightBoard::sendAllErrorRestoresEverything()
 {
+    QFETCH(bool, connectionClosed);
+    QFETCH(QString, error);
     MainWindowFixture f;
     f.window->show();
     f.setBoardPresent(1, true);
@@ -462,15 +476,19 @@ void TestLightBoard::sendAllErrorRestoresEverything()
     store.key(3).board(1) = Bytes("0202020202020202");
     f.userSelectKey(2);
     f.clearTraffic();
-    // The fourth key's write fails.
+    // The fourth key's write fails, or the connection goes after the third.
     f.transport->onWrite = [&](const QByteArray &) {
-        if (f.writes().size() == 3)
+        if (f.writes().size() != 3)
+            return;
+        if (connectionClosed)
+            f.transport->dropConnection();
+        else
             f.transport->failWriteWith = QStringLiteral("port gone");
     };
     TfmLightBoard *panel = f.lightBoard(1);
     Click(panel->sendAllButton());
 
-    QCOMPARE(f.errors.errors(), QStringList{QStringLiteral("port gone")});
+    QCOMPARE(f.errors.errors(), QStringList{error});
     QCOMPARE(f.writes().size(), 3);
     QVERIFY(panel->sendAllButton()->isEnabled());
     QCOMPARE(f.keyList()->currentIndex(), 2);

@@ -546,6 +546,24 @@ private slots:
         QCOMPARE(fx->writes().size(), kCircuitCount);
     }
 
+    void aLostConnectionEndsTheLoopWithAMessage()
+    {
+        pageEnabled()->setChecked(true);
+        selectKey(0);
+        fx->transport->onWrite = [this](const QByteArray &) {
+            if (fx->writes().size() == 2)
+                fx->transport->dropConnection();
+        };
+        QTest::mouseClick(fx->find<QPushButton>(QStringLiteral("btn6LightsSendAll")), Qt::LeftButton);
+        QCOMPARE(fx->errors.errors(),
+                 QStringList{QStringLiteral("\"全傳\" stopped: the connection to the bus was closed by the other "
+                                            "end. What it sent just before may not have arrived; the next command "
+                                            "connects again.")});
+        QCOMPARE(fx->writes().size(), 2);
+        QVERIFY(!fx->form().sixCircuitPage().isBulkRunning());
+        fx->transport->onWrite = nullptr;
+    }
+
     void readOnlyRefusesEditsButStillSends()
     {
         selectKey(0);

@@ -89,7 +89,8 @@ private slots:
     void readAllThenSaveHoldsEveryKey();
     void readAllScansWhenNotRecent_data();
     void readAllScansWhenNotRecent();
-    void readAllEndsWhenLinkDrops();
+    void commandEndsWhenConnectionLost_data();
+    void commandEndsWhenConnectionLost();
     void sendAllOrder_data();
     void sendAllOrder();
     void sendAllErrorStillRestores();
@@ -175,34 +176,94 @@ void TestBulkCommands::readAllScansWhenNotRecent()
     QCOMPARE(fx.form().sceneStore().shownKeyIndex(), 61);
 }
 
-void TestBulkCommands::readAllEndsWhenLinkDrops()
+void TestBulkCommands::commandEndsWhenConnectionLost_data()
 {
+    QTest::addColumn<QString>("command"); // the menu item
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("lostAtWrite"); // 0: lost while idle, before the command
+    QTest::addColumn<bool>("refused");
+
+    const QString closed = QStringLiteral("the connection to the bus was closed by the other end");
+    QTest::addRow("read-all, closed at the 12th frame") << "miReadAll" << "讀全部" << 12 << false;
+    QTest::addRow("read-all, reconnect refused") << "miReadAll" << "讀全部" << 12 << true;
+    QTest::addRow("send-all, closed at the 7th frame") << "miSendAll" << "儲全部" << 7 << false;
+    QTest::addRow("scan, closed at the 4th frame") << "miScan" << "掃描" << 4 << false;
+    QTest::addRow("read of one key, closed at the 1st frame") << "btnRead" << "讀按鍵" << 1 << false;
+    QTest::addRow("send of one key, closed at the 2nd frame") << "miSendKey" << "儲按鍵" << 2 << false;
+    QTest::addRow("closed while idle: the command reconnects quietly") << "miReadAll" << "讀全部" << 0 << false;
+}
+
+void TestBulkCommands::commandEndsWhenConnectionLost()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, name);
+    QFETCH(int, lostAtWrite);
+    QFETCH(bool, refused);
+
     MainWindowFixture fx;
     ScriptedBoards boards(*fx.transport, fx.pacer);
-    boards.addBoard(2);
-    boards.addBoard(3);
+    for (int slot : {2, 3, 4})
+        boards.addBoard(slot);
     fx.form().menu().miScan->trigger();
+    fx.form().keySwitch().selectKeyIndex(2);
+    fx.form().keySwitch().ComboBox1Enter();
     fx.clearTraffic();
-    int writesAtDrop = -1;
+    const int opensBefore = fx.transport->openCount();
+    if (lostAtWrite == 0)
+        fx.transport->dropConnection();
+    int writesAtLoss = -1;
     fx.pacer.onPause = [&](int) {
-        if (writesAtDrop < 0 && fx.keyList()->currentIndex() == 5) {
-            writesAtDrop = fx.writes().size();
-            fx.transport->failOpenWith = QStringLiteral("gateway gone");
-            fx.transport->dropConnection();
+        if (writesAtLoss < 0 && lostAtWrite > 0 && fx.writes().size() >= lostAtWrite) {
+            writesAtLoss = int(fx.writes().size());
+            if (refused)
+                fx.transport->failConnection(QStringLiteral("Cannot connect to the gateway"));
+            else
+                fx.transport->dropConnection();
         }
     };
 
-    fx.form().menu().miReadAll->trigger();
+    auto *item = fx.form().findChild<QAction *>(command);
+    QVERIFY(item);
+    item->trigger();
 
-    QCOMPARE(fx.errors.errors(), QStringList{QStringLiteral("gateway gone")});
-    QCOMPARE(fx.writes().size(), writesAtDrop);
-    QVERIFY(fx.form().menu().miReadAll->isEnabled());
-    QCOMPARE(fx.keyList()->currentIndex(), -1);
+    if (lostAtWrite == 0) {
+        // The link closed itself without a message; the command opened it again.
+        QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+        QCOMPARE(fx.transport->openCount(), opensBefore + 1);
+        QCOMPARE(fx.form().sceneStore().key(5).board(3), boards.keyData(3, 4));
+        return;
+    }
+    // The command stopped at the loss with one message that names it; nothing
+    // more went out.
+    const QString why = refused ? QStringLiteral("the connection to the bus could not be made")
+                                : QStringLiteral("the connection to the bus was closed by the other end");
+    QStringList expected{QStringLiteral("\"%1\" stopped: %2. What it sent just before may not have arrived; "
+                                        "the next command connects again.").arg(name, why)};
+    if (refused)
+        expected.prepend(QStringLiteral("Cannot connect to the gateway"));
+    QCOMPARE(fx.errors.errors(), expected);
+    QCOMPARE(fx.writes().size(), writesAtLoss);
+    QVERIFY(item->isEnabled());
+    QVERIFY(fx.form().menu().miScan->isEnabled());
     QVERIFY(fx.keyList()->isEnabled());
+    QVERIFY(!fx.form().busState().scanFlag);
     QVERIFY(fx.form().progress().text().isEmpty());
-    // The keys read before the drop are in the store.
-    QCOMPARE(fx.form().sceneStore().key(1).board(2), boards.keyData(2, 0));
-    QCOMPARE(fx.form().sceneStore().key(5).board(3), boards.keyData(3, 4));
+    if (command == QLatin1String("miReadAll")) {
+        // The keys read before the loss are in the store.
+        QCOMPARE(fx.form().sceneStore().key(1).board(2), boards.keyData(2, 0));
+        QCOMPARE(fx.form().sceneStore().key(3).board(4), boards.keyData(4, 2));
+    }
+
+    // The next command connects again and runs to its end.
+    fx.errors.clear();
+    fx.clearTraffic();
+    fx.pacer.onPause = nullptr;
+    fx.form().menu().miScan->trigger();
+    QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+    QCOMPARE(fx.writes().size(), kSlotCount);
+    QCOMPARE(fx.transport->openCount(), opensBefore + 1);
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), boards.hasBoard(slot));
 }
 
 void TestBulkCommands::sendAllOrder_data()
