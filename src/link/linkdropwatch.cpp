@@ -14,7 +14,7 @@ void LinkDropWatch::check() const
         return;
     const QString why = m_link.lastLossWasFailedOpen()
                             ? QStringLiteral("the connection to the bus could not be made")
-                            : QStringLiteral("the connection to the bus was closed by the other end");
+                            : QStringLiteral("the connection to the bus was lost");
     throw KvtError(QStringLiteral("\"%1\" stopped: %2. What it sent just before may not have "
                                   "arrived; the next command connects again.")
                        .arg(m_command, why));

@@ -461,7 +461,7 @@ void TestLightBoard::sendAllErrorRestoresEverything_data()
     QTest::addRow("the fourth write fails") << false << QStringLiteral("port gone");
     QTest::addRow("the gateway closes the connection at the third")
         << true
-        << QStringLiteral("\"傳送燈光機板1\" stopped: the connection to the bus was closed by the other end. "
+        << QStringLiteral("\"傳送燈光機板1\" stopped: the connection to the bus was lost. "
                           "What it sent just before may not have arrived; the next command connects again.");
 }
 

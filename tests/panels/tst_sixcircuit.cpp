@@ -556,9 +556,8 @@ private slots:
         };
         QTest::mouseClick(fx->find<QPushButton>(QStringLiteral("btn6LightsSendAll")), Qt::LeftButton);
         QCOMPARE(fx->errors.errors(),
-                 QStringList{QStringLiteral("\"全傳\" stopped: the connection to the bus was closed by the other "
-                                            "end. What it sent just before may not have arrived; the next command "
-                                            "connects again.")});
+                 QStringList{QStringLiteral("\"全傳\" stopped: the connection to the bus was lost. What it sent "
+                                            "just before may not have arrived; the next command connects again.")});
         QCOMPARE(fx->writes().size(), 2);
         QVERIFY(!fx->form().sixCircuitPage().isBulkRunning());
         fx->transport->onWrite = nullptr;

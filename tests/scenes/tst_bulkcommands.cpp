@@ -183,9 +183,8 @@ void TestBulkCommands::commandEndsWhenConnectionLost_data()
     QTest::addColumn<int>("lostAtWrite"); // 0: lost while idle, before the command
     QTest::addColumn<bool>("refused");
 
-    const QString closed = QStringLiteral("the connection to the bus was closed by the other end");
     QTest::addRow("read-all, closed at the 12th frame") << "miReadAll" << "讀全部" << 12 << false;
-    QTest::addRow("read-all, reconnect refused") << "miReadAll" << "讀全部" << 12 << true;
+    QTest::addRow("read-all, a connection that could not be made") << "miReadAll" << "讀全部" << 12 << true;
     QTest::addRow("send-all, closed at the 7th frame") << "miSendAll" << "儲全部" << 7 << false;
     QTest::addRow("scan, closed at the 4th frame") << "miScan" << "掃描" << 4 << false;
     QTest::addRow("read of one key, closed at the 1st frame") << "btnRead" << "讀按鍵" << 1 << false;
@@ -236,7 +235,7 @@ void TestBulkCommands::commandEndsWhenConnectionLost()
     // The command stopped at the loss with one message that names it; nothing
     // more went out.
     const QString why = refused ? QStringLiteral("the connection to the bus could not be made")
-                                : QStringLiteral("the connection to the bus was closed by the other end");
+                                : QStringLiteral("the connection to the bus was lost");
     QStringList expected{QStringLiteral("\"%1\" stopped: %2. What it sent just before may not have arrived; "
                                         "the next command connects again.").arg(name, why)};
     if (refused)
