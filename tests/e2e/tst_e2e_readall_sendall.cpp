@@ -120,7 +120,7 @@ void TestE2eReadAllSendAll::readAllSaveThenSendAll()
     QVERIFY2(gateway.waitReady(), gateway.output().constData());
     e2e::ToolWindow tool(gateway.port());
     TForm1 &form = *tool.form;
-    const auto noErrors = [&tool] {
+    const auto errorText = [&tool] {
         return tool.errors.errors().isEmpty() ? QByteArray() : tool.errors.errors().join('\n').toUtf8();
     };
 
@@ -135,12 +135,12 @@ void TestE2eReadAllSendAll::readAllSaveThenSendAll()
     // (the last one from the panels, which the save stores first) and no
     // data for the absent boards.
     tool.run(&TForm1::miReadAllClick);
-    QVERIFY2(noErrors().isEmpty(), noErrors().constData());
+    QVERIFY2(errorText().isEmpty(), errorText().constData());
     const QString scenePath = tool.folder.filePath(QStringLiteral("room.kvt"));
     SaveAs saveAs(scenePath);
     form.sceneFile().setFileDialogs(saveAs);
     tool.run(&TForm1::N3Click);
-    QVERIFY2(noErrors().isEmpty(), noErrors().constData());
+    QVERIFY2(errorText().isEmpty(), errorText().constData());
     const auto saved = ReadSceneFile(scenePath);
     QStringList wrong;
     // Expected entries by section: the light board's data as Board1, the
@@ -175,7 +175,7 @@ void TestE2eReadAllSendAll::readAllSaveThenSendAll()
             scene.group(g) = DimmerGroup(DimmerKeyData(k, 1), g);
     }
     tool.run(&TForm1::miSendAllClick);
-    QVERIFY2(noErrors().isEmpty(), noErrors().constData());
+    QVERIFY2(errorText().isEmpty(), errorText().constData());
     room.stop(); // the room saves its memory on the way out
     const QJsonObject boards = e2e::ReadRoomBoards(statePath);
     const QJsonArray light = boards.value("01").toObject().value("keys").toArray();
