@@ -124,9 +124,9 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
         }
     }
     drop.check();
+    // The circuits' own loop watches the connection while they run.
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsGetAllClick();
-    drop.check();
     m_context.host.setStepIndex(0);
 }
 
@@ -173,5 +173,4 @@ void KeyCommands::sendKey(const QString &command, bool showProgress)
     drop.check();
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsSendAllClick();
-    drop.check();
 }

@@ -2,12 +2,12 @@
 // created, and its form section is restored when the window is first shown.
 
 #include "mainwindowfixture.h"
+#include "scenefiletext.h"
 
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
 #include "link/devicelink.h"
 #include "panels/lightboard.h"
-#include "scenes/filedialogs.h"
 #include "scenes/scenefilecommands.h"
 #include "scenes/scenefilestorage.h"
 
@@ -19,18 +19,6 @@
 #include <QTest>
 
 namespace {
-
-// The save dialog answers with one file; the open dialog is never wanted here.
-class SaveAs : public FileDialogs
-{
-public:
-    explicit SaveAs(QString file) : m_file(std::move(file)) {}
-    std::optional<QString> openSceneFile() override { return std::nullopt; }
-    std::optional<QString> saveSceneFile(const QString &) override { return m_file; }
-
-private:
-    QString m_file;
-};
 
 QByteArray ReadFile(const QString &path)
 {

@@ -4,10 +4,10 @@
 // main window runs in-process with the real pacer and its TCP/Telnet link to
 // ser2net, which serves a pty whose other end is kvt-roomsim.
 #include "e2eroom.h"
+#include "scenefiletext.h"
 
 #include "protocol/boardtable.h"
 #include "scenes/busstate.h"
-#include "scenes/filedialogs.h"
 #include "scenes/scenefilecommands.h"
 #include "scenes/scenestore.h"
 
@@ -57,37 +57,6 @@ bool SameLevels(const DimmerGroupLevels &a, const DimmerGroupLevels &b)
 QString LightKeyData(int keyIndex, int variant = 0)
 {
     return e2e::LightKeyData(0x01, keyIndex, variant);
-}
-
-// The save dialog answers with one file.
-class SaveAs : public FileDialogs
-{
-public:
-    explicit SaveAs(QString file) : m_file(std::move(file)) {}
-    std::optional<QString> openSceneFile() override { return std::nullopt; }
-    std::optional<QString> saveSceneFile(const QString &) override { return m_file; }
-
-private:
-    QString m_file;
-};
-
-// The entries of a scene file by section, read from its text (CR LF lines,
-// "[section]" and "entry=value"); the key data are plain hex.
-QHash<QString, QHash<QString, QString>> ReadSceneFile(const QString &path)
-{
-    QHash<QString, QHash<QString, QString>> sections;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return sections;
-    QString section;
-    for (const QByteArray &raw : file.readAll().split('\n')) {
-        const QString line = QString::fromLatin1(raw).trimmed();
-        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']')))
-            section = line.mid(1, line.size() - 2);
-        else if (const qsizetype equals = line.indexOf(QLatin1Char('=')); equals > 0)
-            sections[section].insert(line.left(equals), line.mid(equals + 1));
-    }
-    return sections;
 }
 
 QString StoredHex(TForm1 &form, int keyNumber, int slot)
@@ -141,7 +110,7 @@ void TestE2eReadAllSendAll::readAllSaveThenSendAll()
     form.sceneFile().setFileDialogs(saveAs);
     tool.run(&TForm1::N3Click);
     QVERIFY2(errorText().isEmpty(), errorText().constData());
-    const auto saved = ReadSceneFile(scenePath);
+    const SceneFileEntries saved = ReadSceneFileText(scenePath);
     QStringList wrong;
     // Expected entries by section: the light board's data as Board1, the
     // main dimmer's as the Time entries of Dimmer1 and Dimmer2.

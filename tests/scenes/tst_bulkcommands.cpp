@@ -1,6 +1,7 @@
 // Read-all, send-all and the key test through the main window's menu, with
 // boards that answer from a scripted room.
 #include "mainwindowfixture.h"
+#include "scenefiletext.h"
 #include "scriptedboards.h"
 
 #include "app/mainmenu.h"
@@ -8,7 +9,6 @@
 #include "link/trafficlog.h"
 #include "panels/lightboard.h"
 #include "protocol/boardframe.h"
-#include "scenes/filedialogs.h"
 #include "scenes/keycommands.h"
 #include "scenes/keyswitch.h"
 #include "scenes/keytables.h"
@@ -18,8 +18,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -33,41 +31,6 @@ void SetFlag(QAction *item, bool on)
 {
     if (item->isChecked() != on)
         item->trigger();
-}
-
-class SaveAs : public FileDialogs
-{
-public:
-    explicit SaveAs(QString path) : m_path(std::move(path)) {}
-    std::optional<QString> openSceneFile() override { return std::nullopt; }
-    std::optional<QString> saveSceneFile(const QString &) override { return m_path; }
-
-private:
-    QString m_path;
-};
-
-// "BoardM" entries of every "[RawData\KeyN]" section: (N, M) -> value.
-QMap<QPair<int, int>, QByteArray> BoardEntries(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QMap<QPair<int, int>, QByteArray> entries;
-    static const QRegularExpression section(QStringLiteral("^\\[RawData\\\\Key(\\d+)\\]$"));
-    static const QRegularExpression board(QStringLiteral("^Board(\\d+)=(.*)$"));
-    int key = 0;
-    for (const QByteArray &raw : file.readAll().split('\n')) {
-        const QString line = QString::fromLatin1(raw).trimmed();
-        if (line.startsWith(QLatin1Char('['))) {
-            const auto m = section.match(line);
-            key = m.hasMatch() ? m.captured(1).toInt() : 0;
-        } else if (key) {
-            const auto m = board.match(line);
-            if (m.hasMatch())
-                entries.insert({key, m.captured(1).toInt()}, m.captured(2).toLatin1());
-        }
-    }
-    return entries;
 }
 
 // The key a board frame's key press or write names (keys 16 and 17 share a code).
@@ -125,13 +88,15 @@ void TestBulkCommands::readAllThenSaveHoldsEveryKey()
     fx.form().menu().N3->trigger();
     QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
 
-    const auto entries = BoardEntries(path);
+    const SceneFileEntries saved = ReadSceneFileText(path);
     for (int k = 0; k < kKeyCount; ++k) {
+        const auto &entries = saved.value(QStringLiteral("RawData\\Key%1").arg(k + 1));
         // Keys 16 and 17 share their memory slot and so their register.
         const int stored = k == 17 ? 16 : k;
         for (int slot : present)
-            QCOMPARE(entries.value({k + 1, slot}), boards.keyData(slot, stored).toHex().toUpper());
-        QCOMPARE(entries.value({k + 1, 2}), QByteArray());
+            QCOMPARE(entries.value(QStringLiteral("Board%1").arg(slot)),
+                     QString::fromLatin1(boards.keyData(slot, stored).toHex().toUpper()));
+        QCOMPARE(entries.value(QStringLiteral("Board2"), QStringLiteral("(missing)")), QString());
     }
 }
 
