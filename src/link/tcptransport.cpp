@@ -15,7 +15,7 @@ TcpTransport::TcpTransport(const QString &address, const QString &port, bool tel
     : Transport(parent), m_address(address.trimmed()), m_port(port.trimmed()), m_telnet(telnet)
 {
     m_connectTimer.setSingleShot(true);
-    m_greetingTimer.setSingleShot(true);
+    m_settleTimer.setSingleShot(true);
     connect(&m_socket, &QTcpSocket::connected, this, &TcpTransport::onConnected);
     connect(&m_socket, &QTcpSocket::readyRead, this, &TcpTransport::onReadyRead);
     connect(&m_socket, &QTcpSocket::disconnected, this, &TcpTransport::onDisconnected);
@@ -26,7 +26,7 @@ TcpTransport::TcpTransport(const QString &address, const QString &port, bool tel
         emit failed(text);
         emit closedByPeer();
     });
-    connect(&m_greetingTimer, &QTimer::timeout, this, &TcpTransport::becomeReady);
+    connect(&m_settleTimer, &QTimer::timeout, this, &TcpTransport::settleTimeout);
 }
 
 TcpTransport::~TcpTransport()
@@ -72,7 +72,7 @@ void TcpTransport::shutDown()
 {
     m_state = State::Closed;
     m_connectTimer.stop();
-    m_greetingTimer.stop();
+    m_settleTimer.stop();
     m_queue.clear();
     m_socket.abort();
 }
@@ -105,18 +105,32 @@ void TcpTransport::onConnected()
         becomeReady();
         return;
     }
-    m_state = State::Greeting;
+    m_state = State::Settling;
+    m_sawNegotiation = false;
     const QByteArray offers = m_codec.start();
     if (!offers.isEmpty())
         m_socket.write(offers);
-    m_greetingTimer.start(kGreetingWaitMs);
+    m_settleTimer.start(kGreetingWaitMs);
+}
+
+void TcpTransport::settleTimeout()
+{
+    if (m_state != State::Settling)
+        return;
+    const qint64 left = kSettleLimitMs - m_sinceConnected.elapsed();
+    if (!m_sawNegotiation || m_codec.settled() || left <= 0) {
+        becomeReady();
+        return;
+    }
+    // A request of ours is still unanswered.
+    m_settleTimer.start(int(qMin<qint64>(qint64(m_settleQuietMs), left)));
 }
 
 void TcpTransport::becomeReady()
 {
-    if (m_state != State::Greeting && m_state != State::Connecting)
+    if (m_state != State::Settling && m_state != State::Connecting)
         return;
-    m_greetingTimer.stop();
+    m_settleTimer.stop();
     m_state = State::Ready;
     const QList<QByteArray> queued = std::exchange(m_queue, {});
     try {
@@ -147,13 +161,16 @@ void TcpTransport::takeBytes(const QByteArray &wire)
             m_socket.flush();
         }
         data = decoded.data;
+        // Each negotiation from the gateway starts the quiet time again; the
+        // queued blocks wait until it has passed.
+        if (decoded.negotiated && m_state == State::Settling) {
+            m_sawNegotiation = true;
+            const qint64 left = kSettleLimitMs - m_sinceConnected.elapsed();
+            m_settleTimer.start(int(qBound<qint64>(0, left, qint64(m_settleQuietMs))));
+        }
     }
     if (m_firstData.size() < kFirstDataBytes)
         m_firstData += data.left(kFirstDataBytes - m_firstData.size());
-    // The greeting has been answered: queued blocks go out with the agreed
-    // options. (Sending may find the peer gone and close us right here.)
-    if (m_state == State::Greeting)
-        becomeReady();
     if (!data.isEmpty())
         emit received(data);
 }

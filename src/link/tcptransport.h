@@ -12,9 +12,14 @@
 //
 // open() checks the address and the port text and starts the connection; it
 // does not wait for it. Blocks written meanwhile are queued. Once connected,
-// the queue goes out as soon as the gateway's greeting (its option
-// negotiation) has been answered, or after kGreetingWaitMs when it sends
-// none: a block sent before BINARY is agreed would get CR NUL for a lone CR.
+// the queue goes out when the options have settled: the gateway's opening
+// negotiation has been answered and no further negotiation has come for
+// kSettleQuietMs (nor is any request of ours unanswered), or kGreetingWaitMs
+// after connecting when the gateway negotiates nothing, or at the latest
+// kSettleLimitMs after connecting with a peer that never stops negotiating.
+// A block sent before BINARY is agreed would get CR NUL for a lone CR, and a
+// board's answer to a frame sent while the gateway still negotiates BINARY
+// could come back NVT-encoded where it is read as binary (see TelnetCodec).
 // A connection that cannot be made (unknown host, refused, no answer within
 // kConnectTimeoutMs) is reported through failed() and the queue is dropped.
 // So is a gateway that closes the connection within the first
@@ -44,17 +49,21 @@ public:
 
     static constexpr int kConnectTimeoutMs = 10000;
     static constexpr int kGreetingWaitMs = 300;
+    static constexpr int kSettleQuietMs = 50;
+    static constexpr int kSettleLimitMs = 1000;
     static constexpr int kEarlyCloseWindowMs = 2000;
     void setEarlyCloseWindowMs(int ms) { m_earlyCloseWindowMs = ms; }
+    void setSettleQuietMs(int ms) { m_settleQuietMs = ms; }
 
 private:
-    enum class State { Closed, Connecting, Greeting, Ready };
+    enum class State { Closed, Connecting, Settling, Ready };
 
     void onConnected();
     void onReadyRead();
     void takeBytes(const QByteArray &wire);
     void onDisconnected();
     void onError(QAbstractSocket::SocketError error);
+    void settleTimeout();
     void becomeReady();
     void send(const QByteArray &bytes);
     void shutDown();
@@ -68,7 +77,9 @@ private:
     TelnetCodec m_codec;
     QList<QByteArray> m_queue;
     QTimer m_connectTimer;
-    QTimer m_greetingTimer;
+    QTimer m_settleTimer;
+    bool m_sawNegotiation = false;
+    int m_settleQuietMs = kSettleQuietMs;
     QElapsedTimer m_sinceConnected;
     int m_earlyCloseWindowMs = kEarlyCloseWindowMs;
     QByteArray m_firstData; // the start of what the peer sent, for reports

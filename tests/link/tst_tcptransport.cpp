@@ -3,6 +3,7 @@
 #include "link/tcptransport.h"
 #include "protocol/kvterror.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -78,6 +79,8 @@ private slots:
     void refusesBadSettingsAtOpen();
     void answersGatewayAndSendsBinary();
     void silentPeerGetsNvtEncoding();
+    void frameWaitsUntilTheGatewayHasSettled();
+    void frameGoesOutWhileAPeerNeverStopsNegotiating();
     void plainTcpSendsBytesAsGiven();
     void decodesReceivedPackets();
     void peerCloseClosesQuietlyAndWriteReconnects();
@@ -155,6 +158,47 @@ void TestTcpTransport::silentPeerGetsNvtEncoding()
     const QByteArray expected = Hex("4802FFFF00 0D0041");
     QTRY_VERIFY_WITH_TIMEOUT((gw.pump(), gw.got.size() >= expected.size()), kWaitMs);
     QCOMPARE(gw.got.toHex(' '), expected.toHex(' '));
+}
+
+void TestTcpTransport::frameWaitsUntilTheGatewayHasSettled()
+{
+    Gateway gw;
+    Link l(gw.port());
+    l.tcp->setSettleQuietMs(kWaitMs); // no frame between the two parts below
+    l.link->write(Hex("480D0A0D"));
+    QVERIFY(gw.accept());
+    // The greeting in two parts: SUPPRESS-GO-AHEAD first, BINARY only once
+    // the client has answered that.
+    gw.peer->write(Hex("FFFB03"));
+    QTRY_VERIFY_WITH_TIMEOUT((gw.pump(), gw.got.size() >= 3), kWaitMs);
+    QCOMPARE(gw.got.toHex(' '), Hex("FFFD03").toHex(' '));
+    gw.peer->write(Hex("FFFB00FFFD00"));
+    const QByteArray expected = Hex("FFFD03 FFFD00FFFB00 480D0A0D");
+    QTRY_VERIFY_WITH_TIMEOUT((gw.pump(), gw.got.size() >= expected.size()), 3 * kWaitMs);
+    // The frame goes out in BINARY, after every answer.
+    QCOMPARE(gw.got.toHex(' '), expected.toHex(' '));
+}
+
+void TestTcpTransport::frameGoesOutWhileAPeerNeverStopsNegotiating()
+{
+    Gateway gw;
+    Link l(gw.port());
+    l.link->write(Hex("4801"));
+    QVERIFY(gw.accept());
+    QElapsedTimer sinceAccepted;
+    sinceAccepted.start();
+    QByteArray frame;
+    // An option the client refuses, offered again every 20 ms.
+    while (sinceAccepted.elapsed() < 3 * TcpTransport::kSettleLimitMs && frame.isEmpty()) {
+        gw.peer->write(Hex("FFFB55"));
+        QTest::qWait(20);
+        gw.pump();
+        frame = gw.got;
+        frame.replace(Hex("FFFE55"), QByteArray());
+    }
+    QCOMPARE(frame.toHex(' '), Hex("4801").toHex(' '));
+    QVERIFY2(sinceAccepted.elapsed() >= TcpTransport::kSettleLimitMs - 100,
+             qPrintable(QString::number(sinceAccepted.elapsed())));
 }
 
 void TestTcpTransport::plainTcpSendsBytesAsGiven()
