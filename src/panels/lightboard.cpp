@@ -5,11 +5,10 @@
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "panels/ledindicator.h"
-#include "protocol/boardframe.h"
 #include "protocol/boardtable.h"
-#include "protocol/modbus.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
+#include "scenes/panelrequests.h"
 #include "scenes/progressstatus.h"
 
 #include <QCheckBox>
@@ -21,7 +20,6 @@
 
 namespace {
 
-constexpr quint8 kLiveOutputCommand = 0x03;
 constexpr int kLedAreaX = 0;
 constexpr int kLedAreaY = 18;
 constexpr int kRowY0 = 17;
@@ -218,13 +216,8 @@ void TfmLightBoard::l11Click(QObject *sender)
     if (!column)
         return;
     led(column, row)->toggle();
-    QByteArray payload;
-    payload.append(char(BusId()));
-    payload.append(char(kLiveOutputCommand));
-    payload.append(char(rowMask()));
-    payload.append(char(columnPattern(column)));
     // Always a board frame, whatever the Modbus options say.
-    SendBoardFrame(m_context.bus, payload);
+    SendBoardFrame(m_context.bus, LiveOutputRequest(BusId(), rowMask(), columnPattern(column)));
 }
 
 void TfmLightBoard::lb1Click(QObject *sender)
@@ -272,7 +265,7 @@ void TfmLightBoard::SendBoardModbus()
     if (keyIndex < 0 || !isPresent())
         return;
     if (IsModbusRoute(m_slot, m_context.route.relayModbus(), m_context.route.cpuModbus()))
-        SendModbusFrame(m_context.bus, ModbusWriteRequest(BusId(), LightRegister(keyIndex), EncodeBoardData()));
+        SendModbusFrame(m_context.bus, LightKeyWriteRequest(BusId(), keyIndex, EncodeBoardData()));
     m_context.bus.pacer.processEvents();
     m_context.bus.pacer.pause(kSendBoardModbusPauseMs);
 }

@@ -3,6 +3,7 @@
 #include "link/errorreporter.h"
 #include "protocol/boardtable.h"
 #include "scenes/maindimmerdata.h"
+#include "scenes/panelrequests.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 
 namespace {
 
-constexpr quint8 kLiveOutputCommand = 0x03;
 const char kTag[] = "tag";
 constexpr std::array<int, kDimmerColumns> kColumnX = {50, 83, 117, 150};
 constexpr std::array<int, kDimmerGroups> kGroupBarY = {25, 99};
@@ -150,13 +150,9 @@ void MainDimmer::TrackBar1Change(QObject *sender)
     const int position = moved->value();
     if (lastSentLevel(moved) == position)
         return;
-    QByteArray payload;
-    payload.append(char(SlotInfo(kMainDimmerSlot).busId));
-    payload.append(char(kLiveOutputCommand));
-    payload.append(char(MainDimmerMask(*this)));
-    payload.append(char(MainDimmerColumnLevels(*this, column)));
     // Always a board frame, whatever the Modbus options say.
-    SendBoardFrame(m_context.bus, payload);
+    SendBoardFrame(m_context.bus, LiveOutputRequest(SlotInfo(kMainDimmerSlot).busId, MainDimmerMask(*this),
+                                                    MainDimmerColumnLevels(*this, column)));
     // Remembered once the frame went out: a send that failed is not taken
     // for sent, so the same level can be sent again.
     moved->setProperty(kTag, position);

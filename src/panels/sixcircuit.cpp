@@ -3,11 +3,11 @@
 #include "link/errorreporter.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
-#include "panels/sixcircuitregisters.h"
-#include "protocol/modbus.h"
+#include "scenes/sixcircuitregisters.h"
 #include "scenes/busstate.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
+#include "scenes/panelrequests.h"
 #include "scenes/scenefilestorage.h"
 
 #include <QAction>
@@ -23,7 +23,6 @@ constexpr int kCircuitDataSize = 4;
 constexpr quint8 kEnabledBit = 0x80;
 constexpr quint8 kLevelMask = 0x3F;
 constexpr quint8 kElapseFieldMask = 0xC0;
-constexpr quint8 kLiveLevelLowByte = 0x01;
 constexpr int kFirstBarPageStep = 5;
 constexpr std::array<int, kCircuitLevelBars> kBarY = {1, 20, 38, 57};
 
@@ -177,8 +176,7 @@ void Tfm6Lights::btnSendClick()
     const int keyIndex = registerKeyIndex(QStringLiteral("傳送"));
     if (keyIndex < 0)
         return;
-    const quint16 start = CircuitRegister(keyIndex, m_circuit);
-    SendModbusFrame(m_context.panel.bus, ModbusWriteRequest(machineNumber(), start, EncodeCircuitData()));
+    SendModbusFrame(m_context.panel.bus, CircuitWriteRequest(machineNumber(), keyIndex, m_circuit, EncodeCircuitData()));
     m_context.panel.bus.pacer.processEvents();
 }
 
@@ -187,10 +185,9 @@ void Tfm6Lights::btnReadClick()
     const int keyIndex = registerKeyIndex(QStringLiteral("讀取"));
     if (keyIndex < 0)
         return;
-    const quint16 start = CircuitRegister(keyIndex, m_circuit);
+    const QByteArray request = CircuitReadRequest(machineNumber(), keyIndex, m_circuit);
     m_context.busState.AwaitedCircuit = m_circuit;
-    SendModbusFrame(m_context.panel.bus,
-                    ModbusReadRequest(machineNumber(), start, kCircuitRegistersPerCircuit));
+    SendModbusFrame(m_context.panel.bus, request);
     m_context.panel.bus.pacer.processEvents();
 }
 
@@ -214,11 +211,7 @@ void Tfm6Lights::TrackBar1Change(QObject *sender)
         return;
     m_liveSending = true;
     const auto done = OnScopeExit([this] { m_liveSending = false; });
-    QByteArray value;
-    value.append(char(moved->value()));
-    value.append(char(kLiveLevelLowByte));
-    const auto live = quint16(kCircuitLiveRegisterBase + (m_circuit - 1));
-    SendModbusFrame(m_context.panel.bus, ModbusWriteRequest(machineNumber(), live, value));
+    SendModbusFrame(m_context.panel.bus, CircuitLiveRequest(machineNumber(), m_circuit, quint8(moved->value())));
     m_lastLiveSend = pacer.now();
 }
 

@@ -4,7 +4,7 @@
 #include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
-#include "panels/sixcircuitregisters.h"
+#include "scenes/sixcircuitregisters.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
 

@@ -1,10 +1,11 @@
 #include "scenes/replydispatcher.h"
 
 #include "link/trafficlog.h"
+#include "protocol/boardreply.h"
 #include "protocol/boardtable.h"
-#include "protocol/hex.h"
 #include "protocol/kvterror.h"
 #include "protocol/logformat.h"
+#include "protocol/modbusreply.h"
 #include "scenes/busstate.h"
 #include "scenes/keyselection.h"
 #include "scenes/maindimmerdata.h"
@@ -12,23 +13,11 @@
 
 namespace {
 
-// Board frame reply 'H' 0B: 48 0B id cmd key M1 S1 M2 S2 M3 S3 M4 S4 xor.
-constexpr int kBoardReplyLength = 14;
-constexpr quint8 kKeySettingsLength = 0x0B;
-constexpr quint8 kKeySettingsCommand = 0x06;
-constexpr int kBoardReplyDataAt = 5;
-constexpr int kPairs = 4;
-
-// Modbus reply text positions (counting from 0, ':' at 0).
-constexpr int kIdAt = 1;
-constexpr int kFunctionAt = 3;
-constexpr int kByteCountAt = 5;
-constexpr int kDataAt = 7;
-constexpr int kRegisterCountAt = 9;
-constexpr int kRegisterCountLength = 4;
-
+// The function and count texts are read as decimal numbers, so function 0x10
+// reads as 10 and the exception 0x83 as 83.
 constexpr int kReadFunction = 3;
-constexpr int kWriteFunction = 10; // 0x10 read as decimal text
+constexpr int kWriteFunction = 10;
+constexpr int kPairs = 4;
 
 constexpr int kCpuBoard1Id = 241;
 constexpr int kCpuBoard2Id = 242;
@@ -66,16 +55,18 @@ int ReplyDispatcher::DecimalField(const QByteArray &text)
     return text.toInt();
 }
 
-int ReplyDispatcher::ModbusReplyId(const QByteArray &text)
+int ReplyDispatcher::ModbusReplyId(const QByteArray &idText)
 {
-    const QByteArray field = text.mid(kIdAt, 2);
-    if (field == "F1")
+    // "F1" and "F2" read as 241 and 242, like "F3" as 243: read as decimal
+    // text alone, the two CPU light boards of slots 7 and 8 would have id 0
+    // and their Modbus replies would reach no panel.
+    if (idText == "F1")
         return kCpuBoard1Id;
-    if (field == "F2")
+    if (idText == "F2")
         return kCpuBoard2Id;
-    if (field == "F3")
+    if (idText == "F3")
         return kMainDimmerId;
-    return IsDecimal(field) ? field.toInt() : 0;
+    return IsDecimal(idText) ? idText.toInt() : 0;
 }
 
 void ReplyDispatcher::markPresent(int slot)
@@ -87,29 +78,28 @@ void ReplyDispatcher::ApdDataPacket1StringPacket(const QByteArray &packet)
 {
     TrafficLog &log = m_context.bus.log;
     log.LogLine(BoardReplyLogLine(packet));
-    if (packet.size() < 3)
+    const BoardReply reply = BoardReply::parse(packet);
+    if (!reply.hasBusId())
         return;
-    const int id = quint8(packet.at(2));
+    const int id = reply.busId();
     const int slot = FindSlotById(id);
     if (slot < 0) {
         log.LogLine(UnknownBoardLogLine(id));
         return;
     }
     log.LogLine(KnownBoardLogLine(id));
-    if (packet.size() < kBoardReplyLength || quint8(packet.at(1)) != kKeySettingsLength
-        || (quint8(packet.at(3)) & 0x07) != kKeySettingsCommand)
+    if (!reply.isKeySettings())
         return;
     log.LogLine(KeySettingsLogLine(id, slot, packet));
     if (m_context.state.scanFlag) {
         markPresent(slot);
         return;
     }
-    applyBoardFrame(slot, packet);
+    applyBoardFrame(slot, reply.pairs());
 }
 
-void ReplyDispatcher::applyBoardFrame(int slot, const QByteArray &packet)
+void ReplyDispatcher::applyBoardFrame(int slot, const QByteArray &pairs)
 {
-    const QByteArray pairs = packet.mid(kBoardReplyDataAt, 2 * kPairs);
     if (SlotInfo(slot).kind == BoardKind::MainDimmerBoard) {
         if (MainDimmerView *dimmer = m_context.host.mainDimmer())
             DecodeMainDimmerData(*dimmer, pairs);
@@ -136,16 +126,16 @@ void ReplyDispatcher::ApdDataPacket4StringPacket(const QByteArray &packet)
 
 void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
 {
-    const int id = ModbusReplyId(packet);
-    const QByteArray functionText = packet.mid(kFunctionAt, 2);
-    const int function = DecimalField(functionText);
+    const ModbusReply reply = ModbusReply::parse(packet);
+    const int id = ModbusReplyId(reply.idText());
+    const int function = DecimalField(reply.functionText());
     int count = 0;
     QByteArray data;
     if (function == kReadFunction) {
-        count = DecimalField(packet.mid(kByteCountAt, 2));
-        data = HexToBytes(QString::fromLatin1(packet.mid(kDataAt, 2 * count)));
+        count = DecimalField(reply.countText());
+        data = reply.dataAsCounted(count);
     } else if (function == kWriteFunction) {
-        count = DecimalField(packet.mid(kRegisterCountAt, kRegisterCountLength));
+        count = DecimalField(reply.registerCountText());
     }
     m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data));
 
@@ -154,8 +144,8 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
 
     // A six-circuit dimmer board answers the scan's read of register 0001
     // with exception 03 (illegal data value).
-    if (functionText == "83" && InRange(id, 1, kLastLightId) && m_context.state.scanFlag
-        && packet.mid(kByteCountAt, 2) == "03") {
+    if (reply.functionText() == "83" && InRange(id, 1, kLastLightId) && m_context.state.scanFlag
+        && reply.countText() == "03") {
         if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
             circuits->boardFound(id);
     }

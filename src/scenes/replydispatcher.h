@@ -14,12 +14,12 @@
 // is logged, but its data are not put onto the panels: they belong to another
 // key than the one shown.
 //
-// Modbus replies are read as text, positions counting from 1 with ':' at 1:
-//   2-3 id (decimal; "F1", "F2", "F3" for the CPU boards 241, 242, 243;
-//       anything else 0), 4-5 function (decimal), 6-7 byte count for
-//       function 3, 10-13 register count for function 10, data from 8.
-// A function or count text that is not decimal raises KvtError
-// "'%s' is not a valid integer value" before anything is logged.
+// Modbus replies are read by their fields' texts (ModbusReply): the id as a
+// decimal number ("F1", "F2", "F3" for the CPU boards 241, 242, 243; anything
+// else 0), the function as a decimal number, the byte count of function 3 or
+// the register count of function 10 likewise, and function 3's data as that
+// many digit pairs. A function or count text that is not decimal raises
+// KvtError "'%s' is not a valid integer value" before anything is logged.
 class ReplyDispatcher
 {
 public:
@@ -34,11 +34,11 @@ public:
 
     // A text of decimal digits as a number; KvtError otherwise.
     static int DecimalField(const QByteArray &text);
-    // The Modbus id as read from positions 2-3.
-    static int ModbusReplyId(const QByteArray &text);
+    // The Modbus id of a reply's id text.
+    static int ModbusReplyId(const QByteArray &idText);
 
 private:
-    void applyBoardFrame(int slot, const QByteArray &packet);
+    void applyBoardFrame(int slot, const QByteArray &pairs);
     void applyModbusData(int id, int count, const QByteArray &data);
     void applyBoardData(int panel, const QByteArray &data);
     void markPresent(int slot);

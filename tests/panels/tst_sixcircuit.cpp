@@ -3,7 +3,7 @@
 #include "app/mainmenu.h"
 #include "panels/sixcircuit.h"
 #include "panels/sixcircuitpage.h"
-#include "panels/sixcircuitregisters.h"
+#include "scenes/sixcircuitregisters.h"
 #include "protocol/kvterror.h"
 #include "scenes/keyswitch.h"
 #include "scenes/scenefilestorage.h"

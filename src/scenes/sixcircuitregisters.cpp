@@ -1,4 +1,4 @@
-#include "panels/sixcircuitregisters.h"
+#include "scenes/sixcircuitregisters.h"
 
 #include "protocol/kvterror.h"
 #include "scenes/keytables.h"
