@@ -6,6 +6,7 @@
 #include "app/statusprogress.h"
 #include "scenes/keyswitch.h"
 #include "link/devicelink.h"
+#include "mediaboard/mediaboard.h"
 #include "panels/sixcircuitpage.h"
 
 #include <QAction>
@@ -14,6 +15,8 @@ void TForm1::createBusCommands()
 {
     m_busCommands = std::make_unique<BusCommands>(*this, m_bus, m_busState, *m_keySwitch, *m_progress);
     m_busCommands->host.bindSixCircuits(m_sixCircuitPage);
+    // The register page's read-back sees the Modbus replies after the dispatcher.
+    m_busCommands->replies.setModbusReplyObserver(&m_mediaBoard->registers().replyObserver());
 
     const auto onTriggered = [this](QAction *item, void (TForm1::*handler)()) {
         connect(item, &QAction::triggered, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });

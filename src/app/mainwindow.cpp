@@ -10,6 +10,7 @@
 #include "link/devicelink.h"
 #include "link/errorreporter.h"
 #include "link/trafficlog.h"
+#include "mediaboard/mediaboard.h"
 #include "panels/lightboard.h"
 #include "panels/maindimmer.h"
 #include "panels/sixcircuitpage.h"
@@ -110,6 +111,10 @@ void TForm1::createPanels()
                                            m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
                                           this);
     m_sixCircuitPage->placeInto(m_pages->sixLightsHost);
+    m_mediaBoard = new MediaBoard({m_bus, errors(), [this](const QString &text) {
+                                       statusBar()->showMessage(text, kStatusNoticeMs);
+                                   }},
+                                  m_pages->pgModbus, this);
 }
 
 void TForm1::connectHandlers()

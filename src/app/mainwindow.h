@@ -20,6 +20,7 @@ class KeyCommands;
 class KeySwitch;
 class MainDimmer;
 class MainMenu;
+class MediaBoard;
 class QAction;
 class QCheckBox;
 class QSlider;
@@ -83,6 +84,8 @@ public:
     // Page "6回調光" and the main dimmer controls of page "系統燈光".
     SixCircuitPage &sixCircuitPage() { return *m_sixCircuitPage; }
     MainDimmer &mainDimmer() { return *m_mainDimmer; }
+    // The pages of the tab "VOD板": the register page and the device pages.
+    MediaBoard &mediaBoard() { return *m_mediaBoard; }
     // The bus commands and the reply dispatcher; later panels bind into
     // commandHost() so the commands and replies reach them.
     FormCommandHost &commandHost();
@@ -154,6 +157,7 @@ private:
     TfrmCommSetup *m_commSetup = nullptr;
     SixCircuitPage *m_sixCircuitPage = nullptr;
     MainDimmer *m_mainDimmer = nullptr;
+    MediaBoard *m_mediaBoard = nullptr;
     std::unique_ptr<BusCommands> m_busCommands;
     PanelSettingsList m_panelSettings;
     std::unique_ptr<SceneFileCommands> m_sceneFile;

@@ -149,6 +149,9 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
         if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
             circuits->boardFound(id);
     }
+
+    if (m_modbusObserver)
+        m_modbusObserver->modbusReplyArrived(packet);
 }
 
 void ReplyDispatcher::applyBoardData(int panel, const QByteArray &data)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scenes/commandhost.h"
+#include "scenes/modbusreplyobserver.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,6 +30,9 @@ public:
     void ApdDataPacket1StringPacket(const QByteArray &packet);
     // Modbus ASCII replies, ':' through CR LF.
     void ApdDataPacket3StringPacket(const QByteArray &packet);
+    // Also hands each Modbus reply, once logged and applied, to the observer
+    // (nullptr: none).
+    void setModbusReplyObserver(ModbusReplyObserver *observer) { m_modbusObserver = observer; }
     // 'H' 03 (5 bytes) packets.
     void ApdDataPacket4StringPacket(const QByteArray &packet);
 
@@ -44,4 +48,5 @@ private:
     void markPresent(int slot);
 
     CommandContext m_context;
+    ModbusReplyObserver *m_modbusObserver = nullptr;
 };
