@@ -56,7 +56,7 @@ QString ReadBackText(quint8 id, quint16 address, const RegisterReadResult &resul
     case RegisterReadResult::Kind::WrongLength:
         return where + QStringLiteral("回應有 %1 個資料位元組，不是 4 個").arg(result.byteCount);
     case RegisterReadResult::Kind::Damaged:
-        return where + QStringLiteral("回應的 LRC 不符");
+        return where + QStringLiteral("回應已損壞（LRC 或長度不符）");
     }
     return where;
 }

@@ -3,33 +3,14 @@
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "protocol/kvterror.h"
-#include "protocol/modbus.h"
+#include "protocol/modbusreply.h"
 #include "scenes/mediarequests.h"
 #include "scenes/pacedwait.h"
 
 namespace {
 
-// Reply text: ':' id function, then for function 03 a byte count and the
-// data, for function 83 the exception code; then the LRC and CR LF.
-constexpr quint8 kReadFunction = 0x03;
-constexpr quint8 kReadException = 0x83;
+constexpr quint8 kReadException = ModbusReply::kReadFunction | ModbusReply::kExceptionBit;
 constexpr int kValueBytes = 4;
-
-// The bytes of the hex text between ':' and CR LF; false when a character
-// is not a hex digit or the digits are odd in number.
-bool ReplyBytes(const QByteArray &packet, QByteArray *bytes)
-{
-    QByteArray text = packet.mid(1);
-    while (text.endsWith('\r') || text.endsWith('\n'))
-        text.chop(1);
-    if (text.isEmpty() || text.size() % 2 != 0)
-        return false;
-    for (char c : text)
-        if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f')))
-            return false;
-    *bytes = QByteArray::fromHex(text);
-    return true;
-}
 
 } // namespace
 
@@ -55,31 +36,27 @@ void RegisterReadBack::modbusReplyArrived(const QByteArray &packet)
 {
     if (!m_waiting || m_answered)
         return;
-    QByteArray bytes;
+    const ModbusReply reply = ModbusReply::parse(packet);
     // Text that is not hex cannot be told apart from another board's reply.
-    if (!ReplyBytes(packet, &bytes))
+    if (reply.error() == ModbusReply::Error::NotFramed || reply.error() == ModbusReply::Error::NotHex)
         return;
-    if (bytes.size() < 3 || quint8(bytes.at(0)) != m_id)
-        return;
-    const quint8 function = quint8(bytes.at(1));
-    if (function != kReadFunction && function != kReadException)
+    if (reply.address() != m_id
+        || (reply.function() != ModbusReply::kReadFunction && reply.function() != kReadException))
         return;
     m_answered = true;
-    const QByteArray body = bytes.left(bytes.size() - 1);
-    if (ModbusLrc(body) != quint8(bytes.back())) {
+    if (!reply.isValid()) {
         m_result.kind = RegisterReadResult::Kind::Damaged;
         return;
     }
-    if (function == kReadException) {
+    if (reply.isException()) {
         m_result.kind = RegisterReadResult::Kind::Exception;
-        m_result.exceptionCode = quint8(body.at(2));
+        m_result.exceptionCode = reply.exceptionCode();
         return;
     }
-    const int count = quint8(body.at(2));
-    const QByteArray data = body.mid(3);
-    if (count != kValueBytes || data.size() != kValueBytes) {
+    const QByteArray data = reply.data();
+    if (reply.byteCount() != kValueBytes || data.size() != kValueBytes) {
         m_result.kind = RegisterReadResult::Kind::WrongLength;
-        m_result.byteCount = count;
+        m_result.byteCount = reply.byteCount();
         return;
     }
     m_result.kind = RegisterReadResult::Kind::Value;

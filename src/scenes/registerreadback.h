@@ -16,7 +16,7 @@ struct RegisterReadResult
         NoAnswer, // nothing came from the id within the wait
         Exception, // exceptionCode: the slave refused the read
         WrongLength, // byteCount: a reply with other than four data bytes
-        Damaged, // a reply from the id whose LRC is wrong
+        Damaged, // a reply from the id with a wrong LRC or length
     };
     Kind kind = Kind::NoAnswer;
     quint32 value = 0;

@@ -460,7 +460,9 @@ private slots:
         QTest::addRow("wrong byte count is named")
             << QByteArrayList{Reply("F80302" "0011")} << "FFFFFFFF" << "讀取 ID F8 位址 2004：回應有 2 個資料位元組，不是 4 個";
         QTest::addRow("damaged LRC is named")
-            << QByteArrayList{":F80304000101FF01\r\n"} << "FFFFFFFF" << "讀取 ID F8 位址 2004：回應的 LRC 不符";
+            << QByteArrayList{":F80304000101FF01\r\n"} << "FFFFFFFF" << "讀取 ID F8 位址 2004：回應已損壞（LRC 或長度不符）";
+        QTest::addRow("a reply cut short is named")
+            << QByteArrayList{Reply("F803040001")} << "FFFFFFFF" << "讀取 ID F8 位址 2004：回應已損壞（LRC 或長度不符）";
     }
 
     void readBack()
