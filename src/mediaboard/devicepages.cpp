@@ -40,12 +40,12 @@ DevicePages::DevicePages(const MediaBoardContext &context, ModbusRegisterPage &r
 {
     if (!m_pgModbus)
         throw KvtError(QStringLiteral("The device pages have no page control to fill"));
-    for (const DevicePageSpec &spec : DevicePageSpecs()) {
+    for (const DevicePageLayout &layout : DevicePageLayouts()) {
         Page page;
-        page.spec = &spec;
-        page.sheet = m_pgModbus->findChild<QWidget *>(QStringLiteral("tsModbus") + Text(spec.word));
+        page.layout = &layout;
+        page.sheet = m_pgModbus->findChild<QWidget *>(QStringLiteral("tsModbus") + Text(layout.word));
         if (!page.sheet)
-            throw KvtError(QStringLiteral("The page tsModbus%1 does not exist").arg(Text(spec.word)));
+            throw KvtError(QStringLiteral("The page tsModbus%1 does not exist").arg(Text(layout.word)));
         buildPage(page);
         m_pages.push_back(page);
     }
@@ -53,16 +53,16 @@ DevicePages::DevicePages(const MediaBoardContext &context, ModbusRegisterPage &r
 
 void DevicePages::buildPage(Page &page)
 {
-    const DevicePageSpec &spec = *page.spec;
+    const DevicePageLayout &table = *page.layout;
     auto *layout = new QVBoxLayout(page.sheet);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(2);
     auto *columns = new QGridLayout;
     columns->setHorizontalSpacing(16);
     columns->setVerticalSpacing(3);
-    page.fields.resize(spec.fields.size());
+    page.fields.resize(table.fields.size());
     std::array<QList<QComboBox *>, 2> lists;
-    for (int k = 0; k < int(spec.fields.size()); ++k) {
+    for (int k = 0; k < int(table.fields.size()); ++k) {
         QWidget *control = nullptr;
         QWidget *box = buildField(page, k, &control);
         page.fields[size_t(k)] = control;
@@ -94,8 +94,8 @@ void DevicePages::buildPage(Page &page)
 
 QWidget *DevicePages::buildField(const Page &page, int k, QWidget **control)
 {
-    const FieldSpec &field = page.spec->fields[size_t(k)];
-    const QString word = Text(page.spec->word);
+    const FieldLayout &field = page.layout->fields[size_t(k)];
+    const QString word = Text(page.layout->word);
     auto *box = new QWidget;
     auto *layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -132,8 +132,8 @@ QPushButton *DevicePages::addButton(const Page &page, const char *role, const QS
                                     void (DevicePages::*handler)(QObject *))
 {
     auto *button = new QPushButton(caption);
-    button->setObjectName(QStringLiteral("btnModbus%1%2").arg(Text(page.spec->word), Text(role)));
-    button->setProperty("tag", page.spec->tag);
+    button->setObjectName(QStringLiteral("btnModbus%1%2").arg(Text(page.layout->word), Text(role)));
+    button->setProperty("tag", page.layout->tag);
     button->setAutoDefault(false);
     connect(button, &QPushButton::clicked, this, [this, button, handler] {
         RunGuarded(m_context.errors, [this, button, handler] { (this->*handler)(button); });
@@ -144,7 +144,7 @@ QPushButton *DevicePages::addButton(const Page &page, const char *role, const QS
 const DevicePages::Page &DevicePages::pageAt(int tag) const
 {
     for (const Page &page : m_pages)
-        if (page.spec->tag == tag)
+        if (page.layout->tag == tag)
             return page;
     throw KvtError(QStringLiteral("No device page has the tag %1").arg(tag));
 }
@@ -158,9 +158,9 @@ const DevicePages::Page &DevicePages::pageOf(QObject *sender) const
     return pageAt(tag);
 }
 
-const DevicePageSpec &DevicePages::spec(int tag) const
+const DevicePageLayout &DevicePages::layout(int tag) const
 {
-    return *pageAt(tag).spec;
+    return *pageAt(tag).layout;
 }
 
 QWidget *DevicePages::sheet(int tag) const
@@ -188,7 +188,7 @@ QByteArray DevicePages::fieldBytes(const Page &page) const
 {
     QByteArray bytes;
     for (int k = 0; k < int(page.fields.size()); ++k)
-        bytes.append(char(fieldByte(page.spec->tag, k)));
+        bytes.append(char(fieldByte(page.layout->tag, k)));
     return bytes;
 }
 
@@ -201,7 +201,7 @@ void DevicePages::btnModbusRemoteOKClick(QObject *sender)
     m_confirming = true;
     const auto done = OnScopeExit([this] { m_confirming = false; });
 
-    const int row = page.spec->row;
+    const int row = page.layout->row;
     const QString command = m_pgModbus->tabText(m_pgModbus->indexOf(page.sheet)) + QStringLiteral(" 確認");
     const LinkDropWatch drop(m_context.bus.link, command);
     m_pgModbus->setCurrentWidget(m_registers.sheet());

@@ -35,7 +35,7 @@ public:
                 QObject *parent = nullptr);
 
     // The page of the tag, its sheet and its field k (a QComboBox or a HexSpinBox).
-    const DevicePageSpec &spec(int tag) const;
+    const DevicePageLayout &layout(int tag) const;
     QWidget *sheet(int tag) const;
     QWidget *field(int tag, int k) const;
     // The byte field k contributes: the selected item's (FF with none
@@ -54,7 +54,7 @@ public slots:
 private:
     struct Page
     {
-        const DevicePageSpec *spec = nullptr;
+        const DevicePageLayout *layout = nullptr;
         QWidget *sheet = nullptr;
         std::vector<QWidget *> fields;
     };

@@ -155,7 +155,7 @@ const char *const kHintS = "0xFF = 預設  FF\nEnable  開 Bit7 = 0\nEnable  關
 const char *const kHintT = "0xFF = 預設 10ms\n10ms X (1 ~ 254 )\n\n30ms\n\n選擇訊號源間隔秒數\n\n30ms切換訊號源\n10ms訊號源選單切換\n\n範例：\n切換訊號源3秒\n30ms/3s=100\n3000/30=100(10進位)\n16進位=64\n數值 64";
 
 // The VOD, AMP, KTV, DVD and set-top-box pages are alike.
-std::vector<FieldSpec> DeviceFields()
+std::vector<FieldLayout> DeviceFields()
 {
     return {
         {"設備名稱", kHintO, kHintO, kDeviceName},
@@ -167,9 +167,9 @@ std::vector<FieldSpec> DeviceFields()
     };
 }
 
-std::vector<DevicePageSpec> BuildSpecs()
+std::vector<DevicePageLayout> BuildLayouts()
 {
-    std::vector<DevicePageSpec> pages;
+    std::vector<DevicePageLayout> pages;
     pages.push_back({"Remote", 0, 0,
                      {
                          {"遙控器設備名稱", kHintA, kHintA, kRemoteType},
@@ -203,8 +203,8 @@ std::vector<DevicePageSpec> BuildSpecs()
 
 } // namespace
 
-const std::vector<DevicePageSpec> &DevicePageSpecs()
+const std::vector<DevicePageLayout> &DevicePageLayouts()
 {
-    static const std::vector<DevicePageSpec> specs = BuildSpecs();
-    return specs;
+    static const std::vector<DevicePageLayout> layouts = BuildLayouts();
+    return layouts;
 }

@@ -14,7 +14,7 @@ struct ListItem
     quint8 byte;
 };
 
-struct FieldSpec
+struct FieldLayout
 {
     const char *caption;
     const char *captionHint; // the tooltip of the caption
@@ -29,15 +29,15 @@ struct FieldSpec
 // cbModbus<word>k for a list field, edModbus<word>k for a spin field, and
 // the buttons are btnModbus<word>OK, btnModbus<word>Read, btnModbus<word>Reset.
 // The sheet is tsModbus<word>.
-struct DevicePageSpec
+struct DevicePageLayout
 {
     const char *word;
     int tag; // carried by the page's three buttons
     int row; // the register page row it sends through
-    std::vector<FieldSpec> fields; // in field order; the first four fill the left column
+    std::vector<FieldLayout> fields; // in field order; the first four fill the left column
 };
 
 constexpr int kLeftColumnFields = 4;
 
 // The remote-control page, then TV, VOD, AMP, KTV, DVD and the set-top box.
-const std::vector<DevicePageSpec> &DevicePageSpecs();
+const std::vector<DevicePageLayout> &DevicePageLayouts();

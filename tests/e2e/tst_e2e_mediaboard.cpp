@@ -75,7 +75,7 @@ private slots:
                 auto *ok = tool.form->findChild<QPushButton *>(QStringLiteral("btnModbus%1OK").arg(word));
                 QVERIFY(ok);
                 const int tag = ok->property("tag").toInt();
-                const int row = media.devices().spec(tag).row;
+                const int row = media.devices().layout(tag).row;
                 // The row's Address as it stands: DVD and the set-top box share
                 // row 5, so DVD writes at 2050 here and both show in the room.
                 registers.addressField(row)->setText(QString::number(c.address, 16));

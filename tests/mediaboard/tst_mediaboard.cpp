@@ -337,7 +337,7 @@ private slots:
         click(QStringLiteral("btnModbus%1OK").arg(word));
         QCOMPARE(fx->errors.errors(), QStringList());
         QCOMPARE(SpacedPayloads(fx->writes()), payloads);
-        const int row = devices().spec(named<QPushButton>(QStringLiteral("btnModbus%1OK").arg(word))->property("tag").toInt()).row;
+        const int row = devices().layout(named<QPushButton>(QStringLiteral("btnModbus%1OK").arg(word))->property("tag").toInt()).row;
         QCOMPARE(registers().dataField(row, 0)->text(), shown0);
         QCOMPARE(registers().dataField(row, 1)->text(), shown1);
         QCOMPARE(pgModbus()->currentWidget(), registers().sheet());
