@@ -2,6 +2,9 @@
 
 namespace {
 
+// Item texts keep their spacing exactly: they are what the technician reads
+// against the board's documentation. Hints break their lines with \n.
+
 const std::vector<ListItem> kRemoteType = {
     {"0xFF = 預設 VOD2", 0xFF},
     {"VOD2(大陸第二隻) = 00", 0x00},
