@@ -1,12 +1,13 @@
 // The scan and the read of one key with the real pacer over the in-memory
 // transport, ten boards answering. The pauses are the bus's pacing; what the
 // program adds on top of them is the overhead reported here.
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+
 #include "app/appenvironment.h"
 #include "app/mainmenu.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
 #include "link/pacer.h"
 #include "protocol/boardtable.h"
 #include "protocol/modbus.h"

@@ -3,12 +3,13 @@
 // 100 ms more: 1.8 s specified), and a user's drag of a level bar with the
 // live option on, one position every 20 ms, thinned by the panel's 0.1 s
 // throttle after each write's return.
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+
 #include "app/appenvironment.h"
 #include "app/mainmenu.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
 #include "link/pacer.h"
 #include "panels/sixcircuit.h"
 #include "panels/sixcircuitpage.h"

@@ -1,7 +1,8 @@
 // The main window's form section: the save of all 62 key scenes into the
 // scene image ("存檔" before the flush) and the all-or-nothing read of them
 // (the open before anything is swapped in).
-#include "link/errorreporter.h"
+#include "recordingerrorreporter.h"
+
 #include "scenes/formsection.h"
 #include "scenes/scenefilestorage.h"
 #include "scenes/scenestore.h"

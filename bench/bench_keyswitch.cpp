@@ -1,12 +1,13 @@
 // The key switch with every board present: the panels' data go into the shown
 // key and the next key's data onto all panels (18 light boards, the six
 // circuits and the main dimmer), as a user stepping through the key list sees.
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+#include "virtualpacer.h"
+
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
-#include "link/pacer.h"
 #include "scenes/keyswitch.h"
 #include "scenes/scenestore.h"
 

@@ -1,14 +1,11 @@
 // The virtual room's bus: cutting frames out of the line and answering them,
 // and writing the whole room's state. A line at 9600 bit/s brings about 960
 // bytes a second, so the room must stay far below a millisecond per frame.
-#include "roomsim/busparser.cpp"
-#include "roomsim/keymap.cpp"
-#include "roomsim/keymemoryboard.cpp"
-#include "roomsim/mediaregisterboard.cpp"
-#include "roomsim/roombus.cpp"
-#include "roomsim/roomconfig.cpp"
-#include "roomsim/simboard.cpp"
-#include "roomsim/sixcircuitdimmer.cpp"
+#include "protocol/boardframe.h"
+#include "protocol/boardtable.h"
+#include "protocol/modbus.h"
+#include "roomsim/roombus.h"
+#include "roomsim/roomconfig.h"
 
 #include <QJsonDocument>
 #include <benchmark/benchmark.h>

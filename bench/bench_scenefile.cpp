@@ -1,7 +1,8 @@
 // Load and save of a full scene file: 62 keys with their board and circuit
 // data and two dimmer sections each, and the 60 six-key button sections with
 // Chinese captions, through the Big5 file on disk.
-#include "link/errorreporter.h"
+#include "recordingerrorreporter.h"
+
 #include "scenes/scenefilestorage.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 #include <functional>
 
 // Where a handler's error goes: a message box in the program, a list in tests.
@@ -10,17 +9,6 @@ class ErrorReporter
 public:
     virtual ~ErrorReporter() = default;
     virtual void report(const QString &text) = 0;
-};
-
-class RecordingErrorReporter : public ErrorReporter
-{
-public:
-    void report(const QString &text) override { m_errors.append(text); }
-    const QStringList &errors() const { return m_errors; }
-    void clear() { m_errors.clear(); }
-
-private:
-    QStringList m_errors;
 };
 
 // Runs one handler: an error ends it and is reported; nothing escapes into the

@@ -1,10 +1,11 @@
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+
 #include "app/commsetupdialog.h"
 #include "app/ipaddressedit.h"
 #include "app/onoffswitch.h"
 #include "app/radiogroup.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
 #include "link/portchooser.h"
 #include "protocol/kvterror.h"
 #include "scenes/scenefilestorage.h"

@@ -2,12 +2,13 @@
 
 // The virtual room as a process and the main window on a real link to it,
 // shared by the end-to-end tests that run the whole tool against the room.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/pacer.h"
 #include "panels/lightboard.h"
 

@@ -1,12 +1,13 @@
 // Both dimmer boards of the virtual room against the whole main window on the
 // real clock: the window writes circuits and main dimmer levels over a Telnet
 // link, clears its controls, reads them back, and must see what it wrote.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/pacer.h"
 #include "panels/maindimmer.h"
 #include "panels/sixcircuit.h"

@@ -1,9 +1,10 @@
 // The serial link against a real pty pair: COMn found through ports/COMn,
 // bytes both ways, the line settings, busy and absent ports, a line that goes.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/portchooser.h"
 #include "protocol/boardframe.h"
 #include "protocol/kvterror.h"

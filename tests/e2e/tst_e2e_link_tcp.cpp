@@ -2,10 +2,11 @@
 // socat pty: what reaches the line must be the frame as written, which holds
 // only when BINARY is negotiated right; what the line sends must come back as
 // packets.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "protocol/boardframe.h"
 
 #include <QSerialPort>

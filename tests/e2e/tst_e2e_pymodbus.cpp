@@ -5,12 +5,13 @@
 // replies against an independent implementation. Only Modbus frames go on
 // this line: the stock ASCII framer drops its buffer on a ':' inside foreign
 // bytes and stops answering after one frame with a bad LRC.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/framesender.h"
 #include "link/linksettings.h"
 #include "link/pacer.h"

@@ -1,10 +1,11 @@
 // The virtual room against the tool's own link and real peers: as a Telnet
 // gateway, as a serial device on a pty (directly and behind ser2net), with its
 // pacing, its faults on demand and its state file.
+#include "recordingerrorreporter.h"
+
 #include "tst_e2e_linkpeers.h"
 
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "protocol/boardframe.h"
 #include "protocol/boardtable.h"
 #include "protocol/modbus.h"

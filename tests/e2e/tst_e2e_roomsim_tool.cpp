@@ -2,12 +2,13 @@
 // against the virtual room on each kind of line (Telnet gateway, pty behind
 // ser2net, pty): what the scan finds, what the read of one key shows, what a
 // key send and a key press do to the boards.
+#include "recordingerrorreporter.h"
+
 #include "e2eroom.h"
 
 #include "app/appenvironment.h"
 #include "app/mainwindow.h"
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/pacer.h"
 #include "link/tcptransport.h"
 #include "panels/lightboard.h"

@@ -1,6 +1,7 @@
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
 #include "link/portchooser.h"
 #include "protocol/kvterror.h"
 

@@ -1,10 +1,11 @@
 // The two senders over a device link on an in-memory transport: bytes on the
 // wire, the log line, and the exact order of writes, pauses and event
 // processing, recorded on one trace.
+#include "inmemorytransport.h"
+#include "virtualpacer.h"
+
 #include "link/devicelink.h"
 #include "link/framesender.h"
-#include "link/inmemorytransport.h"
-#include "link/pacer.h"
 #include "link/trafficlog.h"
 #include "protocol/kvterror.h"
 

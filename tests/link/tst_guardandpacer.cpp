@@ -1,7 +1,8 @@
 // The handler guard, the scope guard and the virtual pacer that every command
 // relies on.
-#include "link/errorreporter.h"
-#include "link/pacer.h"
+#include "recordingerrorreporter.h"
+#include "virtualpacer.h"
+
 #include "link/scopeguard.h"
 #include "protocol/kvterror.h"
 

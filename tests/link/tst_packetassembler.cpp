@@ -1,4 +1,5 @@
-#include "link/errorreporter.h"
+#include "recordingerrorreporter.h"
+
 #include "link/packetassembler.h"
 #include "protocol/kvterror.h"
 

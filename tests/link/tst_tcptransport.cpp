@@ -1,5 +1,6 @@
+#include "recordingerrorreporter.h"
+
 #include "link/devicelink.h"
-#include "link/errorreporter.h"
 #include "link/tcptransport.h"
 #include "protocol/kvterror.h"
 

@@ -1,4 +1,6 @@
+
 #include "mainwindowfixture.h"
+#include "virtualpacer.h"
 
 #include "app/mainmenu.h"
 #include "panels/sixcircuit.h"

@@ -1,4 +1,4 @@
-#include "roomsimsources.h"
+#include "roomsim/busparser.h"
 
 #include <QtTest>
 

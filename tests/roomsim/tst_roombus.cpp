@@ -1,4 +1,10 @@
-#include "roomsimsources.h"
+#include "protocol/boardframe.h"
+#include "protocol/modbus.h"
+#include "roomsim/keymap.h"
+#include "roomsim/keymemoryboard.h"
+#include "roomsim/roombus.h"
+#include "roomsim/roomconfig.h"
+#include "roomsim/sixcircuitdimmer.h"
 
 #include <QtTest>
 

@@ -1,4 +1,7 @@
-#include "roomsimsources.h"
+#include "protocol/kvterror.h"
+#include "roomsim/roombus.h"
+#include "roomsim/roomconfig.h"
+#include "roomsim/sixcircuitdimmer.h"
 
 #include <QtTest>
 

@@ -1,4 +1,9 @@
-#include "roomsimsources.h"
+#include "protocol/boardframe.h"
+#include "protocol/kvterror.h"
+#include "protocol/modbus.h"
+#include "roomsim/roombus.h"
+#include "roomsim/roomconfig.h"
+#include "roomsim/roomstatefile.h"
 
 #include <QtTest>
 

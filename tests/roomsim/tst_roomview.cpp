@@ -1,6 +1,8 @@
-#include "roomsimsources.h"
-
-#include "roomsim/roomview.cpp"
+#include "protocol/boardframe.h"
+#include "protocol/modbus.h"
+#include "roomsim/roombus.h"
+#include "roomsim/roomconfig.h"
+#include "roomsim/roomview.h"
 
 #include <QApplication>
 #include <QtTest>

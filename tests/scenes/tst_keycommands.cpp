@@ -1,8 +1,9 @@
 // Scan, read and send of one key through the main window's menu commands,
 // on an in-memory bus with a virtual pacer.
-#include "mainwindowfixture.h"
 #include "fakeviews.h"
+#include "mainwindowfixture.h"
 #include "scriptedboards.h"
+#include "virtualpacer.h"
 
 #include "app/mainmenu.h"
 #include "app/mainpages.h"

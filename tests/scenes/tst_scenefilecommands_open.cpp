@@ -2,9 +2,11 @@
 // "重新讀入"), with the open dialog answered by the test, on real files in a
 // temporary program folder.
 
+#include "inmemorytransport.h"
+#include "virtualpacer.h"
+
 #include "scenefilemenu.h"
 
-#include "link/inmemorytransport.h"
 #include "panels/lightboard.h"
 
 #include <QComboBox>

@@ -1,4 +1,5 @@
-#include "link/errorreporter.h"
+#include "recordingerrorreporter.h"
+
 #include "protocol/kvterror.h"
 #include "scenes/scenefilestorage.h"
 

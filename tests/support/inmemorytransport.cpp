@@ -1,4 +1,4 @@
-#include "link/inmemorytransport.h"
+#include "inmemorytransport.h"
 
 #include "protocol/kvterror.h"
 

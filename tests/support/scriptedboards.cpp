@@ -1,7 +1,7 @@
 #include "scriptedboards.h"
 
-#include "link/inmemorytransport.h"
-#include "link/pacer.h"
+#include "inmemorytransport.h"
+#include "virtualpacer.h"
 #include "protocol/boardframe.h"
 #include "protocol/boardtable.h"
 #include "protocol/modbus.h"

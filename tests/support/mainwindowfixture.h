@@ -1,9 +1,10 @@
 #pragma once
 
+#include "inmemorytransport.h"
+#include "recordingerrorreporter.h"
+#include "virtualpacer.h"
+
 #include "app/mainwindow.h"
-#include "link/errorreporter.h"
-#include "link/inmemorytransport.h"
-#include "link/pacer.h"
 #include "link/portchooser.h"
 
 #include <QByteArray>
