@@ -3,8 +3,10 @@
 #include "app/ipaddressedit.h"
 #include "app/onoffswitch.h"
 #include "app/radiogroup.h"
+#include "app/windowplacement.h"
 #include "link/devicelink.h"
 #include "link/errorreporter.h"
+#include "scenes/formsection.h"
 #include "scenes/scenefilestorage.h"
 
 #include <QEvent>
@@ -21,10 +23,6 @@ namespace {
 constexpr int kWidth = 346;
 constexpr int kHeight = 310;
 constexpr int kPortCount = 12;
-// Window show states as the settings file keeps them.
-constexpr int kShowNormal = 1;
-constexpr int kShowMinimized = 2;
-constexpr int kShowMaximized = 3;
 
 // Sets a radio button of a pair without the pair forcing its partner.
 void SetRadioChecked(QRadioButton *button, bool checked)
@@ -45,8 +43,11 @@ TfrmCommSetup::TfrmCommSetup(DeviceLink &link, SceneFileStorage &storage, ErrorR
     setWindowTitle(QStringLiteral("通訊設定"));
     resize(kWidth, kHeight);
     buildControls();
+    m_form = std::make_unique<FormSection>(QString::fromLatin1(kFormSection), storedProperties());
     FormCreate();
 }
+
+TfrmCommSetup::~TfrmCommSetup() = default;
 
 void TfrmCommSetup::buildControls()
 {
@@ -180,105 +181,67 @@ void TfrmCommSetup::JvSwitch1Click()
     RunGuarded(m_reporter, [&] { m_link.setOpen(wanted); });
 }
 
-// 1. remember whether the link is open; 2. close it; 3. serial: COM number =
-// selected entry + 1 (0 with none, so the next opening asks for a port);
-// network: address and port from the fields, and the link stays closed;
-// 4. whatever happened in 2-3, open the link again if it was open and show
-// its state on the switch. A failed reopening is reported and leaves the
-// switch as it was.
+// The link closes, takes the choice and opens again when it was open on a
+// serial line; a failed reopening is reported and leaves the switch as it was.
 void TfrmCommSetup::ApplyLinkSettings()
 {
-    bool wasOpen = m_link.isOpen();
-    RunGuarded(m_reporter, [&] {
-        m_link.setOpen(false);
-        if (m_rgRS232->isChecked()) {
-            m_link.setDeviceLayer(DeviceLayer::dlWin32);
-            m_link.setComNumber(m_rgCommPort->itemIndex() + 1);
-        } else {
-            m_link.setDeviceLayer(DeviceLayer::dlWinsock);
-            m_link.setWsAddress(m_JvIPAddress1->text());
-            m_link.setWsPort(m_jvedPort->text());
-            wasOpen = false;
-        }
-    });
-    if (RunGuarded(m_reporter, [&] { m_link.setOpen(wasOpen); }))
+    LinkSettings settings = m_link.settings();
+    if (m_rgRS232->isChecked()) {
+        settings.deviceLayer = DeviceLayer::dlWin32;
+        // No entry chosen gives 0: the next opening asks for a port.
+        settings.comNumber = m_rgCommPort->itemIndex() + 1;
+    } else {
+        settings.deviceLayer = DeviceLayer::dlWinsock;
+        settings.wsAddress = m_JvIPAddress1->text();
+        settings.wsPort = m_jvedPort->text();
+    }
+    if (RunGuarded(m_reporter, [&] { m_link.apply(settings); }))
         m_JvSwitch1->setChecked(m_link.isOpen());
+}
+
+// The window placement first, then the choices, in the order they are read
+// and written.
+std::vector<StoredProperty> TfrmCommSetup::storedProperties()
+{
+    using Kind = StoredProperty::Kind;
+    IpAddressEdit *address = m_JvIPAddress1;
+    QRadioButton *serial = m_rgRS232;
+    QRadioButton *network = m_rbEthernet;
+    QStackedWidget *book = m_Notebook1;
+    RadioGroup *ports = m_rgCommPort;
+    QLineEdit *port = m_jvedPort;
+    std::vector<StoredProperty> properties = WindowPlacementProperties(*this);
+    const std::vector<StoredProperty> choices{
+        StoredProperty::text(QStringLiteral("JvIPAddress1.Text"), [address] { return address->text(); },
+                             [address](const QString &text) { address->setAddressText(text); }),
+        {QStringLiteral("rgRS232.Checked"), Kind::Boolean, [serial] { return int(serial->isChecked()); },
+         [serial](int checked) { SetRadioChecked(serial, checked != 0); }},
+        {QStringLiteral("rbEthernet.Checked"), Kind::Boolean, [network] { return int(network->isChecked()); },
+         [network](int checked) { SetRadioChecked(network, checked != 0); }},
+        {QStringLiteral("Notebook1.PageIndex"), Kind::Integer, [book] { return book->currentIndex(); },
+         [book](int page) {
+             if (page >= 0 && page < book->count())
+                 book->setCurrentIndex(page);
+         }},
+        {QStringLiteral("rgCommPort.ItemIndex"), Kind::Integer, [ports] { return ports->itemIndex(); },
+         [ports](int index) { ports->setItemIndex(index); }},
+        StoredProperty::text(QStringLiteral("jvedPort.Text"), [port] { return port->text(); },
+                             [port](const QString &text) { port->setText(text); }),
+        {QStringLiteral("JvIPAddress1.Address"), Kind::Integer, [address] { return int(address->address()); },
+         [address](int value) { address->setAddress(value); }},
+    };
+    properties.insert(properties.end(), choices.begin(), choices.end());
+    return properties;
 }
 
 void TfrmCommSetup::SaveFormSection()
 {
-    const QString section = QString::fromLatin1(kFormSection);
-    m_storage.writeInteger(QStringLiteral("FormVersion"), 0, section);
-    savePlacement();
-    m_storage.writeText(QStringLiteral("JvIPAddress1_Text"), m_JvIPAddress1->text(), section);
-    m_storage.writeBool(QStringLiteral("rgRS232_Checked"), m_rgRS232->isChecked(), section);
-    m_storage.writeBool(QStringLiteral("rbEthernet_Checked"), m_rbEthernet->isChecked(), section);
-    m_storage.writeInteger(QStringLiteral("Notebook1_PageIndex"), m_Notebook1->currentIndex(), section);
-    m_storage.writeInteger(QStringLiteral("rgCommPort_ItemIndex"), m_rgCommPort->itemIndex(), section);
-    m_storage.writeText(QStringLiteral("jvedPort_Text"), m_jvedPort->text(), section);
-    m_storage.writeInteger(QStringLiteral("JvIPAddress1_Address"), m_JvIPAddress1->address(), section);
+    m_form->save(m_storage);
 }
 
-// Missing entries leave their control as it is; a value that does not
-// convert raises and ends the restore there.
+// A missing entry leaves its control as it is; a value that does not convert
+// raises and ends the restore there, the controls before it restored.
 void TfrmCommSetup::RestoreFormSection()
 {
-    const QString section = QString::fromLatin1(kFormSection);
-    if (m_storage.readInteger(QStringLiteral("FormVersion"), 0, section) < 0)
-        return;
-    restorePlacement();
-    const QString text = m_storage.readText(QStringLiteral("JvIPAddress1_Text"), m_JvIPAddress1->text(), section);
-    m_JvIPAddress1->setAddressText(text);
-    SetRadioChecked(m_rgRS232, m_storage.readBool(QStringLiteral("rgRS232_Checked"), m_rgRS232->isChecked(), section));
-    SetRadioChecked(m_rbEthernet,
-                    m_storage.readBool(QStringLiteral("rbEthernet_Checked"), m_rbEthernet->isChecked(), section));
-    const int page = m_storage.readInteger(QStringLiteral("Notebook1_PageIndex"), m_Notebook1->currentIndex(), section);
-    if (page >= 0 && page < m_Notebook1->count())
-        m_Notebook1->setCurrentIndex(page);
-    m_rgCommPort->setItemIndex(
-        m_storage.readInteger(QStringLiteral("rgCommPort_ItemIndex"), m_rgCommPort->itemIndex(), section));
-    m_jvedPort->setText(m_storage.readText(QStringLiteral("jvedPort_Text"), m_jvedPort->text(), section));
-    if (m_storage.hasEntry(QStringLiteral("JvIPAddress1_Address"), section))
-        m_JvIPAddress1->setAddress(m_storage.readInteger(QStringLiteral("JvIPAddress1_Address"), 0, section));
-}
-
-void TfrmCommSetup::savePlacement()
-{
-    const QString section = QString::fromLatin1(kFormSection);
-    int showCmd = kShowNormal;
-    if (isMaximized())
-        showCmd = kShowMaximized;
-    else if (isMinimized())
-        showCmd = kShowMinimized;
-    const QRect bounds = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    m_storage.writeInteger(QStringLiteral("ShowCmd"), showCmd, section);
-    m_storage.writeInteger(QStringLiteral("Flags"), 0, section);
-    m_storage.writeInteger(QStringLiteral("PixelsPerInch"), logicalDpiY(), section);
-    m_storage.writeText(QStringLiteral("MinMaxPos"), QStringLiteral("-1,-1,-1,-1"), section);
-    m_storage.writeText(QStringLiteral("NormPos"),
-                        QStringLiteral("%1,%2,%3,%4")
-                            .arg(bounds.left())
-                            .arg(bounds.top())
-                            .arg(bounds.left() + bounds.width())
-                            .arg(bounds.top() + bounds.height()),
-                        section);
-}
-
-void TfrmCommSetup::restorePlacement()
-{
-    const QString section = QString::fromLatin1(kFormSection);
-    const int showCmd = m_storage.readInteger(QStringLiteral("ShowCmd"), kShowNormal, section);
-    m_storage.readInteger(QStringLiteral("Flags"), 0, section);
-    m_storage.readInteger(QStringLiteral("PixelsPerInch"), 0, section);
-    const QStringList bounds = m_storage.readText(QStringLiteral("NormPos"), QString(), section).split(QLatin1Char(','));
-    if (bounds.size() == 4) {
-        bool ok[4];
-        const int left = bounds[0].trimmed().toInt(&ok[0]);
-        const int top = bounds[1].trimmed().toInt(&ok[1]);
-        const int right = bounds[2].trimmed().toInt(&ok[2]);
-        const int bottom = bounds[3].trimmed().toInt(&ok[3]);
-        if (ok[0] && ok[1] && ok[2] && ok[3] && right > left && bottom > top)
-            setGeometry(left, top, right - left, bottom - top);
-    }
-    setWindowState(showCmd == kShowMaximized ? Qt::WindowMaximized : Qt::WindowNoState);
+    m_form->restoreInOrder(m_storage);
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
+#include <vector>
 
 class DeviceLink;
 class ErrorReporter;
+class FormSection;
 class IpAddressEdit;
 class OnOffSwitch;
 class QLineEdit;
@@ -11,12 +14,14 @@ class QRadioButton;
 class QStackedWidget;
 class RadioGroup;
 class SceneFileStorage;
+struct StoredProperty;
 
 // The connection setup dialog "通訊設定": serial (COM 1-12) or a TCP gateway,
-// and the switch that opens and closes the link. Every change is applied to
-// the link at once; there is no OK or Cancel. The dialog keeps its choices
-// and its window placement in the scene image under "frmCommSetup": restored
-// when it is created, stored whenever it closes.
+// and the switch that opens and closes the link. It shows and edits the
+// choice; every change goes to the link at once (DeviceLink::apply), there is
+// no OK or Cancel. Its choices and its window placement are stored properties
+// of the form section "frmCommSetup": restored when it is created, stored
+// whenever it closes.
 class TfrmCommSetup : public QDialog
 {
     Q_OBJECT
@@ -27,6 +32,7 @@ public:
     // Restores and applies at once (FormCreate); the dialog starts hidden.
     TfrmCommSetup(DeviceLink &link, SceneFileStorage &storage, ErrorReporter &reporter,
                   QWidget *parent = nullptr);
+    ~TfrmCommSetup() override;
 
 public slots:
     void FormCreate();
@@ -38,7 +44,7 @@ public slots:
     void JvIPAddress1Exit();
     void JvSwitch1Click();
     void JvFormStorage1AfterRestorePlacement();
-    // Puts the dialog's choices into the link (see the .cpp for the steps).
+    // Puts the dialog's choice into the link; the switch then shows the link.
     void ApplyLinkSettings();
 
     // The stored values and the window placement, into / from the scene image.
@@ -52,12 +58,12 @@ protected:
 
 private:
     void buildControls();
-    void savePlacement();
-    void restorePlacement();
+    std::vector<StoredProperty> storedProperties();
 
     DeviceLink &m_link;
     SceneFileStorage &m_storage;
     ErrorReporter &m_reporter;
+    std::unique_ptr<FormSection> m_form;
 
     QRadioButton *m_rgRS232;
     QRadioButton *m_rbEthernet;

@@ -140,6 +140,14 @@ void DeviceLink::setDeviceLayer(DeviceLayer layer)
     m_settings.deviceLayer = layer;
 }
 
+void DeviceLink::apply(const LinkSettings &settings)
+{
+    const bool reopen = isOpen() && settings.deviceLayer == DeviceLayer::dlWin32;
+    setOpen(false);
+    m_settings = settings;
+    setOpen(reopen);
+}
+
 void DeviceLink::setComNumber(int comNumber)
 {
     if (comNumber == m_settings.comNumber)

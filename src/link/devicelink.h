@@ -48,6 +48,12 @@ public:
     void write(const QByteArray &bytes);
 
     const LinkSettings &settings() const { return m_settings; }
+    // Takes new settings as the connection dialog changes them: the link
+    // closes, takes them, and opens again when it was open and stays a serial
+    // line, so a serial link comes back on its new port. A change to or on the
+    // gateway leaves it closed; the user opens it, or the next frame does. A
+    // reopening that fails raises and leaves the link closed.
+    void apply(const LinkSettings &settings);
     DeviceLayer deviceLayer() const { return m_settings.deviceLayer; }
     // Only while closed; raises KvtError on an open link.
     void setDeviceLayer(DeviceLayer layer);

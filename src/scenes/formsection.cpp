@@ -35,6 +35,17 @@ using KeyScenes = std::array<KeyScene, kKeyCount>;
 
 } // namespace
 
+StoredProperty StoredProperty::text(QString name, std::function<QString()> get,
+                                    std::function<void(const QString &)> set)
+{
+    StoredProperty property;
+    property.name = std::move(name);
+    property.kind = Kind::Text;
+    property.getText = std::move(get);
+    property.setText = std::move(set);
+    return property;
+}
+
 QString StoredProperty::entryName() const
 {
     QString entry = name;
@@ -53,12 +64,47 @@ void FormSection::save(SceneFileStorage &storage) const
     if (m_scenes)
         JvFormStorage1SavePlacement(storage);
     for (const StoredProperty &property : m_properties) {
-        const int value = property.get();
-        if (property.kind == StoredProperty::Kind::Boolean)
-            storage.writeBool(property.entryName(), value != 0, m_sectionName);
-        else
-            storage.writeInteger(property.entryName(), value, m_sectionName);
+        switch (property.kind) {
+        case StoredProperty::Kind::Integer:
+            storage.writeInteger(property.entryName(), property.get(), m_sectionName);
+            break;
+        case StoredProperty::Kind::Boolean:
+            storage.writeBool(property.entryName(), property.get() != 0, m_sectionName);
+            break;
+        case StoredProperty::Kind::Text:
+            storage.writeText(property.entryName(), property.getText(), m_sectionName);
+            break;
+        }
     }
+}
+
+std::optional<FormSection::Value> FormSection::readValue(const SceneFileStorage &storage,
+                                                         const StoredProperty &property) const
+{
+    const QString entry = property.entryName();
+    if (!storage.hasEntry(entry, m_sectionName))
+        return std::nullopt;
+    Value value;
+    switch (property.kind) {
+    case StoredProperty::Kind::Integer:
+        value.number = storage.readInteger(entry, 0, m_sectionName);
+        break;
+    case StoredProperty::Kind::Boolean:
+        value.number = int(storage.readBool(entry, false, m_sectionName));
+        break;
+    case StoredProperty::Kind::Text:
+        value.text = storage.readText(entry, QString(), m_sectionName);
+        break;
+    }
+    return value;
+}
+
+void FormSection::apply(const StoredProperty &property, const Value &value)
+{
+    if (property.kind == StoredProperty::Kind::Text)
+        property.setText(value.text);
+    else
+        property.set(value.number);
 }
 
 std::function<void()> FormSection::read(const SceneFileStorage &storage) const
@@ -67,24 +113,29 @@ std::function<void()> FormSection::read(const SceneFileStorage &storage) const
         return [] {};
 
     // Properties first, in list order, as they are applied.
-    std::vector<std::pair<const StoredProperty *, int>> values;
-    for (const StoredProperty &property : m_properties) {
-        const QString entry = property.entryName();
-        if (!storage.hasEntry(entry, m_sectionName))
-            continue;
-        const int value = property.kind == StoredProperty::Kind::Boolean
-                              ? int(storage.readBool(entry, false, m_sectionName))
-                              : storage.readInteger(entry, 0, m_sectionName);
-        values.emplace_back(&property, value);
-    }
+    std::vector<std::pair<const StoredProperty *, Value>> values;
+    for (const StoredProperty &property : m_properties)
+        if (std::optional<Value> value = readValue(storage, property))
+            values.emplace_back(&property, std::move(*value));
     std::function<void()> placement = m_scenes ? readPlacement(storage) : std::function<void()>();
 
     return [values = std::move(values), placement = std::move(placement)] {
         for (const auto &[property, value] : values)
-            property->set(value);
+            apply(*property, value);
         if (placement)
             placement();
     };
+}
+
+void FormSection::restoreInOrder(const SceneFileStorage &storage) const
+{
+    if (storage.readInteger(kFormVersionEntry, kFormVersion, m_sectionName) < 0)
+        return;
+    for (const StoredProperty &property : m_properties)
+        if (std::optional<Value> value = readValue(storage, property))
+            apply(property, *value);
+    if (m_scenes)
+        readPlacement(storage)();
 }
 
 void FormSection::JvFormStorage1SavePlacement(SceneFileStorage &storage) const

@@ -89,6 +89,8 @@ private slots:
     void activationShowsAutoOpenedLink();
     void storesAndRestoresFormSection();
     void restoreStopsAtValueThatDoesNotConvert();
+    void restoresPlacement_data();
+    void restoresPlacement();
     void convertsAddressToNumber_data();
     void convertsAddressToNumber();
 };
@@ -310,6 +312,42 @@ void TestCommSetup::restoreStopsAtValueThatDoesNotConvert()
     // The restore ended, so nothing was applied: the link keeps its values.
     QCOMPARE(f.link.deviceLayer(), DeviceLayer::dlWin32);
     QCOMPARE(f.link.comNumber(), 7);
+}
+
+void TestCommSetup::restoresPlacement_data()
+{
+    QTest::addColumn<QString>("showCmd");
+    QTest::addColumn<QString>("normPos");
+    QTest::addColumn<QRect>("normal"); // empty: the bounds it was created with
+    QTest::addColumn<bool>("maximized");
+
+    QTest::addRow("normal at 40,50 300x200") << "1" << "40,50,340,250" << QRect(40, 50, 300, 200) << false;
+    QTest::addRow("maximized keeps its normal bounds") << "3" << "40,50,340,250" << QRect(40, 50, 300, 200) << true;
+    QTest::addRow("minimized comes back normal") << "2" << "40,50,340,250" << QRect(40, 50, 300, 200) << false;
+    QTest::addRow("right not beyond left: bounds unchanged") << "1" << "340,50,40,250" << QRect() << false;
+    QTest::addRow("three numbers: bounds unchanged") << "1" << "40,50,340" << QRect() << false;
+    QTest::addRow("a word: bounds unchanged") << "1" << "40,top,340,250" << QRect() << false;
+}
+
+void TestCommSetup::restoresPlacement()
+{
+    QFETCH(QString, showCmd);
+    QFETCH(QString, normPos);
+    QFETCH(QRect, normal);
+    QFETCH(bool, maximized);
+
+    Fixture f;
+    const QString section = QStringLiteral("frmCommSetup");
+    f.storage.writeText(QStringLiteral("ShowCmd"), showCmd, section);
+    f.storage.writeText(QStringLiteral("NormPos"), normPos, section);
+    f.create();
+    QVERIFY(f.reporter.errors().isEmpty());
+    QCOMPARE(f.dialog->isMaximized(), maximized);
+    const QRect bounds = maximized ? f.dialog->normalGeometry() : f.dialog->geometry();
+    if (normal.isEmpty())
+        QCOMPARE(bounds.size(), QSize(346, 310));
+    else
+        QCOMPARE(bounds, normal);
 }
 
 void TestCommSetup::convertsAddressToNumber_data()
