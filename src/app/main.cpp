@@ -1,10 +1,12 @@
 #include "app/appenvironment.h"
-#include "app/automationserver.h"
 #include "app/mainwindow.h"
 #include "app/messageboxreporter.h"
 #include "app/selectportdialog.h"
 #include "link/devicelink.h"
 #include "link/pacer.h"
+#ifdef KVT_AUTOMATION
+#include "automation/automationserver.h"
+#endif
 
 #include <QApplication>
 #include <QScreen>
@@ -32,6 +34,7 @@ int main(int argc, char *argv[])
         window.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window.size(),
                                                screen->availableGeometry()));
     window.show();
+#ifdef KVT_AUTOMATION
     // A test's remote control, only when KVT_AUTOMATION names a socket path.
     QString automationError;
     const auto automation = AutomationServer::fromEnvironment(window, errors, &automationError);
@@ -39,5 +42,6 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "kvt: %s\n", qPrintable(automationError));
         return 2;
     }
+#endif
     return app.exec();
 }

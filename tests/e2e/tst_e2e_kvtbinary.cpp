@@ -64,6 +64,9 @@ public:
 
     bool connected() const { return m_socket.state() == QLocalSocket::ConnectedState; }
     QString settingsPath() const { return m_dir.filePath(QStringLiteral("kvt.ini")); }
+    // The program's folder, which holds the socket: private, and the only
+    // place grab writes to.
+    QString filePath(const QString &name) const { return m_dir.filePath(name); }
     QProcess &process() { return m_process; }
 
     // Sends raw bytes (a test of line handling).
@@ -257,9 +260,9 @@ void TestKvtBinary::grabSavesPictures()
 {
     QFETCH(QString, name);
     QFETCH(QSize, minimumSize);
-    QTemporaryDir pictures;
-    const QString path = pictures.filePath(QStringLiteral("shot.png"));
-    const QString answer = m_run->ask(QStringLiteral("grab %1 %2").arg(path, name).trimmed());
+    const QString path = m_run->filePath(QStringLiteral("shot.png"));
+    QFile::remove(path);
+    const QString answer = m_run->ask(QStringLiteral("grab shot.png %1").arg(name).trimmed());
     const QImage image(path, "PNG");
     QVERIFY2(!image.isNull(), qPrintable(answer));
     QCOMPARE(answer, QStringLiteral("ok %1x%2").arg(image.width()).arg(image.height()));
@@ -313,7 +316,8 @@ void TestKvtBinary::badCommandsAnswerWithErrors_data()
     QTest::addRow("nothing to check") << "checked ComboBox1" << "error \"ComboBox1\" cannot be checked";
     QTest::addRow("nothing to read") << "text fmLightBoard5/Panel1" << "error \"fmLightBoard5/Panel1\" (QFrame) has no text";
     QTest::addRow("menu item is no widget") << "close miScan" << "error \"miScan\" is not a widget";
-    QTest::addRow("picture file not writable") << "grab /nonexistent-dir/x.png" << "error cannot write";
+    QTest::addRow("picture file not writable") << "grab nonexistent-dir/x.png" << "error cannot write";
+    QTest::addRow("picture outside the channel's folder") << "grab /tmp/x.png" << "error \"/tmp/x.png\" is outside";
     QTest::addRow("too many words") << "find Form1 Form1" << "error usage: find NAME";
 }
 

@@ -2,7 +2,7 @@
 // lookup, the error guard around handlers run by name, answer escaping.
 #include "mainwindowfixture.h"
 
-#include "app/automationcommands.h"
+#include "automation/automationcommands.h"
 #include "link/trafficlog.h"
 
 #include <QAction>

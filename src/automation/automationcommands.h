@@ -1,29 +1,30 @@
 #pragma once
 
+#include "automation/objectlocator.h"
+
 #include <QString>
 #include <QStringList>
 
 class ErrorReporter;
-class QObject;
 class QWidget;
 
 // The commands of the automation channel: one line in, one answer line out
 // ("ok ..." or "error <text>"). A test drives the running program with them.
-//
-// Objects are named by objectName, searched under the main window first (its
-// menu bar, panels and dialogs), then under the other top-level windows; the
-// shallowest match wins. A name that several objects share at that depth is
-// refused; "fmLightBoard5/cb1" names cb1 inside fmLightBoard5. A shown window
-// without a name (a message box) goes by its class name, e.g. "QMessageBox".
+// Controls are found by name (ObjectLocator). The jobs live in their own
+// files: query (find, text, checked, visible, enabled, windows), act (click,
+// select, grab, close, quit) and invoke.
 //
 // Commands that run handlers (click, select, invoke) are checked at once and
 // then run from the event loop, so a handler that opens a modal dialog never
 // holds up the answer; they run through the error guard like a user's action.
 // Commands that follow on the same connection are answered after them.
+//
+// grab writes pictures only inside pictureFolder (a relative name lands
+// there); without one it writes nothing.
 class AutomationCommands
 {
 public:
-    AutomationCommands(QWidget &mainWindow, ErrorReporter &errors);
+    AutomationCommands(QWidget &mainWindow, ErrorReporter &errors, QString pictureFolder = QString());
 
     // Runs one command line (without its line end) and returns the answer.
     // Never throws.
@@ -34,23 +35,24 @@ public:
 
 private:
     QString dispatch(const QStringList &words);
-    QObject &find(const QString &path) const;
-    QWidget &findWidget(const QString &path) const;
-    // The nearest container of an object that a name alone finds.
-    QString uniqueContainer(const QObject &object) const;
 
     QString findCommand(const QStringList &words);
     QString textCommand(const QStringList &words);
     QString checkedCommand(const QStringList &words);
     QString stateCommand(const QStringList &words, bool visible);
+    QString windowsCommand(const QStringList &words);
+
     QString clickCommand(const QStringList &words);
     QString selectCommand(const QStringList &words);
-    QString invokeCommand(const QStringList &words);
     QString grabCommand(const QStringList &words);
     QString closeCommand(const QStringList &words);
-    QString windowsCommand(const QStringList &words);
     QString quitCommand(const QStringList &words);
+    // The file a picture goes to; raises unless it lies inside the folder.
+    QString picturePath(const QString &name) const;
 
-    QWidget &m_mainWindow;
+    QString invokeCommand(const QStringList &words);
+
+    ObjectLocator m_locator;
     ErrorReporter &m_errors;
+    QString m_pictureFolder;
 };

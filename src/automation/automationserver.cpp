@@ -1,11 +1,42 @@
-#include "app/automationserver.h"
+#include "automation/automationserver.h"
 
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Why the socket cannot go at path; empty when it can.
+QString RefusalOf(const QString &path)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return QStringLiteral("the folder %1 does not exist").arg(folder);
+    if (info.st_uid != ::geteuid() || (info.st_mode & 0777) != 0700)
+        return QStringLiteral("the folder %1 must be the user's own with mode 0700 (mktemp -d makes one)").arg(folder);
+    if (::lstat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISSOCK(info.st_mode))
+        return QStringLiteral("%1 exists and is not a socket").arg(path);
+    return QString();
+}
+
+bool IsServed(const QString &path)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    const bool served = probe.waitForConnected(200);
+    probe.abort();
+    return served;
+}
+
+} // namespace
+
 AutomationServer::AutomationServer(QWidget &mainWindow, ErrorReporter &errors, QObject *parent)
-    : QObject(parent), m_commands(mainWindow, errors), m_server(new QLocalServer(this))
+    : QObject(parent), m_mainWindow(mainWindow), m_errors(errors), m_server(new QLocalServer(this))
 {
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &AutomationServer::accept);
@@ -18,14 +49,19 @@ AutomationServer::~AutomationServer()
 
 bool AutomationServer::listen(const QString &path, QString *error)
 {
-    if (!m_server->listen(path) && m_server->serverError() == QAbstractSocket::AddressInUseError) {
-        QLocalServer::removeServer(path);
-        m_server->listen(path);
+    QString refusal = RefusalOf(path);
+    if (refusal.isEmpty() && QFileInfo::exists(path)) {
+        if (IsServed(path))
+            refusal = QStringLiteral("%1 is in use by another program").arg(path);
+        else
+            QLocalServer::removeServer(path); // left by an earlier run
     }
-    if (m_server->isListening())
+    if (refusal.isEmpty() && m_server->listen(path)) {
+        m_commands = std::make_unique<AutomationCommands>(m_mainWindow, m_errors, QFileInfo(path).absolutePath());
         return true;
+    }
     if (error)
-        *error = QStringLiteral("cannot listen at %1: %2").arg(path, m_server->errorString());
+        *error = QStringLiteral("cannot listen at %1: %2").arg(path, refusal.isEmpty() ? m_server->errorString() : refusal);
     return false;
 }
 
@@ -116,7 +152,7 @@ void AutomationServer::answerNext(QLocalSocket *socket)
         line.chop(1);
     // The connection entry is looked up again afterwards: the command may
     // let events run (a grab paints).
-    const QString answer = m_commands.run(QString::fromUtf8(line));
+    const QString answer = m_commands->run(QString::fromUtf8(line));
     if (socket->state() == QLocalSocket::ConnectedState) {
         socket->write(answer.toUtf8() + '\n');
         socket->flush();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/automationcommands.h"
+#include "automation/automationcommands.h"
 
 #include <QHash>
 #include <QObject>
@@ -14,9 +14,11 @@ class QWidget;
 
 // The automation channel: a local socket on which a test sends one command per
 // line (UTF-8) and reads one answer line per command (see AutomationCommands).
-// It exists only when the environment variable KVT_AUTOMATION names the socket
-// path; otherwise the program has no such channel. Only the same user may
-// connect.
+// It exists only when the program is built with it (the CMake option
+// KVT_AUTOMATION) and the environment variable KVT_AUTOMATION names the socket
+// path; otherwise the program has no such channel. The socket's folder must
+// be private to the user (mode 0700): only the same user may connect, and
+// grab writes its pictures only inside that folder.
 class AutomationServer : public QObject
 {
     Q_OBJECT
@@ -28,7 +30,9 @@ public:
     AutomationServer(QWidget &mainWindow, ErrorReporter &errors, QObject *parent = nullptr);
     ~AutomationServer() override;
 
-    // Listens at path. A socket file left by an earlier run is replaced.
+    // Listens at path. Refused: a folder that is not the user's own with mode
+    // 0700, something at path that is not a socket, a socket another program
+    // still serves. A socket left by an earlier run is replaced.
     bool listen(const QString &path, QString *error);
 
     // Starts the channel when KVT_AUTOMATION is set: nullptr and an empty
@@ -51,7 +55,9 @@ private:
     void answerNext(QLocalSocket *socket);
     void finish(QLocalSocket *socket);
 
-    AutomationCommands m_commands;
+    QWidget &m_mainWindow;
+    ErrorReporter &m_errors;
+    std::unique_ptr<AutomationCommands> m_commands; // made by listen()
     QLocalServer *m_server;
     QHash<QLocalSocket *, Connection> m_connections;
 };
