@@ -6,6 +6,7 @@
 #include "link/scopeguard.h"
 #include "panels/ledindicator.h"
 #include "protocol/boardtable.h"
+#include "scenes/keyloop.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
 #include "scenes/panelrequests.h"
@@ -272,40 +273,17 @@ void TfmLightBoard::SendBoardModbus()
 
 void TfmLightBoard::btnSendAllClick()
 {
-    KeySelection &keys = m_context.keys;
-    const int remembered = keys.selectedKeyIndex();
-    m_btnSendAll->setEnabled(false);
-    const auto enableAgain = OnScopeExit([this] {
-        m_btnSendAll->setEnabled(true);
-        m_context.progress.clearProgress();
-    });
-    // The panels end up holding key 29. Selecting the remembered key again
-    // with a key switch stores them back into key 29 and shows that key, so
-    // the list and the panels agree and no key takes another key's data.
-    const auto finish = [&keys, remembered] {
-        keys.selectKeyIndex(remembered);
-        if (remembered >= 0)
-            keys.ComboBox1Enter();
-    };
+    // The button is disabled while the send runs; a send reached again from
+    // inside it has nothing to add.
+    if (m_sendingAll)
+        return;
+    QToolButton *button = m_btnSendAll;
+    const CommandRunning running(m_sendingAll, [button](bool enabled) { button->setEnabled(enabled); });
+    const auto clear = OnScopeExit([this] { m_context.progress.clearProgress(); });
     const QString what = QStringLiteral("傳送燈光機板%1").arg(m_slot);
     const LinkDropWatch drop(m_context.bus.link, what);
-    try {
-        for (int k = 0; k < kSendAllKeys; ++k) {
-            drop.check();
-            m_context.progress.showProgress(what, k + 1, kSendAllKeys);
-            keys.selectKeyIndex(k);
-            keys.ComboBox1Enter();
-            m_context.bus.pacer.processEvents();
-            SendBoardModbus();
-            m_context.bus.pacer.processEvents();
-            m_context.bus.pacer.pause(kSendAllKeyPauseMs);
-        }
-        drop.check();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    SendOverKeys({m_context.bus, m_context.keys, m_context.progress}, drop, what, KeyRange(0, kSendAllKeys),
+                 kSendAllKeyPauseMs, [this] { SendBoardModbus(); });
 }
 
 bool TfmLightBoard::eventFilter(QObject *watched, QEvent *event)

@@ -77,6 +77,7 @@ private:
     PanelContext m_context;
     int m_slot = 0;
     bool m_readOnly = false;
+    bool m_sendingAll = false;
     QCheckBox *m_checkBox1 = nullptr;
     QFrame *m_panel1 = nullptr;
     QToolButton *m_btnSendAll = nullptr;

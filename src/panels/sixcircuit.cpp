@@ -209,8 +209,7 @@ void Tfm6Lights::TrackBar1Change(QObject *sender)
     // A clock set back since the last write does not hold live writes off.
     if (since >= 0 && since <= kCircuitLiveThrottleMs)
         return;
-    m_liveSending = true;
-    const auto done = OnScopeExit([this] { m_liveSending = false; });
+    const CommandRunning sending(m_liveSending);
     SendModbusFrame(m_context.panel.bus, CircuitLiveRequest(machineNumber(), m_circuit, quint8(moved->value())));
     m_lastLiveSend = pacer.now();
 }

@@ -90,8 +90,7 @@ void SixCircuitPage::runBulk(const QString &what, const std::function<void(Tfm6L
                                  .arg(what, KeyName(keyIndex)));
         return;
     }
-    m_bulkRunning = true;
-    const auto done = OnScopeExit([this] { m_bulkRunning = false; });
+    const CommandRunning running(m_bulkRunning);
     const LinkDropWatch drop(m_context.panel.bus.link, what);
     for (Tfm6Lights *p : m_panels) {
         drop.check();

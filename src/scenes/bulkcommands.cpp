@@ -5,13 +5,13 @@
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "scenes/keycommands.h"
+#include "scenes/keyloop.h"
 #include "scenes/keyrequests.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
 #include "scenes/progressstatus.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -27,8 +27,7 @@ BulkCommands::BulkCommands(const CommandContext &context, KeyCommands &keyComman
 
 std::vector<int> BulkCommands::SendAllOrder(bool keyNameOrder)
 {
-    std::vector<int> order(kSendAllKeys);
-    std::iota(order.begin(), order.end(), 0);
+    std::vector<int> order = KeyRange(0, kSendAllKeys);
     if (!keyNameOrder)
         std::stable_sort(order.begin(), order.end(),
                          [](int a, int b) { return KeyMemorySlot(a) < KeyMemorySlot(b); });
@@ -41,14 +40,12 @@ void BulkCommands::miReadAllClick()
         return;
     KeySelection &keys = m_context.keys;
     CommandHost &host = m_context.host;
-    Pacer &pacer = m_context.bus.pacer;
 
-    m_readingAll = true;
-    host.setCommandEnabled(BusCommand::ReadAll, false);
-    const auto restore = OnScopeExit([this, &keys, &host] {
+    const CommandRunning running(m_readingAll, [&host](bool enabled) {
+        host.setCommandEnabled(BusCommand::ReadAll, enabled);
+    });
+    const auto restore = OnScopeExit([this, &keys] {
         keys.selectKeyIndex(-1);
-        host.setCommandEnabled(BusCommand::ReadAll, true);
-        m_readingAll = false;
         m_context.progress.clearProgress();
     });
 
@@ -56,17 +53,8 @@ void BulkCommands::miReadAllClick()
     if (!m_keyCommands.recentScan())
         m_keyCommands.miScanClick();
     host.readSixKeys();
-    for (int keyIndex = 0; keyIndex < kKeyCount; ++keyIndex) {
-        drop.check();
-        m_context.progress.showProgress(kReadAllCaption, keyIndex + 1, kKeyCount);
-        keys.selectKeyIndex(keyIndex);
-        keys.ComboBox1Enter();
-        pacer.processEvents();
-        m_keyCommands.readKey(kReadAllCaption, false);
-        pacer.processEvents();
-        pacer.pause(kPassPauseMs);
-    }
-    drop.check();
+    RunOverKeys(keyLoop(), drop, kReadAllCaption, KeyRange(0, kKeyCount), kPassPauseMs,
+                [this] { m_keyCommands.readKey(kReadAllCaption, false); });
 }
 
 void BulkCommands::miSendAllClick()
@@ -75,46 +63,24 @@ void BulkCommands::miSendAllClick()
         return;
     KeySelection &keys = m_context.keys;
     CommandHost &host = m_context.host;
-    Pacer &pacer = m_context.bus.pacer;
     const int remembered = keys.selectedKeyIndex();
 
-    m_sendingAll = true;
-    host.setCommandEnabled(BusCommand::SendAll, false);
-    const auto restore = OnScopeExit([this, &keys, &host, remembered] {
+    const CommandRunning running(m_sendingAll, [&host](bool enabled) {
+        host.setCommandEnabled(BusCommand::SendAll, enabled);
+    });
+    const auto restore = OnScopeExit([this, &keys, remembered] {
         keys.selectKeyIndex(remembered);
-        host.setCommandEnabled(BusCommand::SendAll, true);
-        m_sendingAll = false;
         m_context.progress.clearProgress();
     });
-    // The panels end up holding the last key sent. The key selected before
-    // is shown again by a key switch, so that the list and the panels agree
-    // and an edit or a "儲按鍵" afterwards does not mix two keys.
-    const auto showRemembered = [&keys, remembered] {
-        keys.selectKeyIndex(remembered);
-        if (remembered >= 0)
-            keys.ComboBox1Enter();
-    };
 
-    const std::vector<int> order = SendAllOrder(host.transAllOrder());
     const LinkDropWatch drop(m_context.bus.link, kSendAllCaption);
-    try {
-        int done = 0;
-        for (int keyIndex : order) {
-            drop.check();
-            m_context.progress.showProgress(kSendAllCaption, ++done, int(order.size()));
-            keys.selectKeyIndex(keyIndex);
-            keys.ComboBox1Enter();
-            pacer.processEvents();
-            m_keyCommands.sendKey(kSendAllCaption, false);
-            pacer.processEvents();
-            pacer.pause(kPassPauseMs);
-        }
-        drop.check();
-    } catch (...) {
-        showRemembered();
-        throw;
-    }
-    showRemembered();
+    SendOverKeys(keyLoop(), drop, kSendAllCaption, SendAllOrder(host.transAllOrder()), kPassPauseMs,
+                 [this] { m_keyCommands.sendKey(kSendAllCaption, false); });
+}
+
+KeyLoop BulkCommands::keyLoop() const
+{
+    return {m_context.bus, m_context.keys, m_context.progress};
 }
 
 void BulkCommands::N6Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scenes/commandhost.h"
+#include "scenes/keyloop.h"
 
 #include <vector>
 
@@ -34,6 +35,8 @@ public:
     static std::vector<int> SendAllOrder(bool keyNameOrder);
 
 private:
+    KeyLoop keyLoop() const;
+
     CommandContext m_context;
     KeyCommands &m_keyCommands;
     bool m_readingAll = false;

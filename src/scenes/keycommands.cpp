@@ -48,12 +48,11 @@ void KeyCommands::miScanClick()
     Pacer &pacer = m_context.bus.pacer;
     const int d = host.relayModbus() ? kScanPauseModbusMs : kScanPauseBoardFrameMs;
 
-    m_scanning = true;
-    host.setCommandEnabled(BusCommand::Scan, false);
-    const auto restore = OnScopeExit([this, &host, &state] {
-        host.setCommandEnabled(BusCommand::Scan, true);
+    const CommandRunning running(m_scanning, [&host](bool enabled) {
+        host.setCommandEnabled(BusCommand::Scan, enabled);
+    });
+    const auto restore = OnScopeExit([this, &state] {
         state.scanFlag = false;
-        m_scanning = false;
         m_context.progress.clearProgress();
     });
 
@@ -91,6 +90,20 @@ void KeyCommands::miSendKeyClick()
     sendKey(kSendCaption, true);
 }
 
+bool KeyCommands::forPresentSlots(const QString &command, const std::function<bool(int slot)> &step)
+{
+    const LinkDropWatch drop(m_context.bus.link, command);
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        if (!m_context.host.isBoardPresent(slot))
+            continue;
+        drop.check();
+        if (!step(slot))
+            return false;
+    }
+    drop.check();
+    return true;
+}
+
 void KeyCommands::readKey(const QString &command, bool showProgress)
 {
     KeySelection &keys = m_context.keys;
@@ -102,11 +115,7 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
             m_context.progress.clearProgress();
     });
 
-    const LinkDropWatch drop(m_context.bus.link, command);
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        if (!m_context.host.isBoardPresent(slot))
-            continue;
-        drop.check();
+    const bool done = forPresentSlots(command, [&](int slot) {
         if (showProgress)
             m_context.progress.showProgress(kReadCaption, slot, kSlotCount);
         pacer.processEvents();
@@ -114,7 +123,7 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
         // one while events run. A selection cleared meanwhile ends the read.
         const int keyIndex = keys.selectedKeyIndex();
         if (keyIndex < 0)
-            return;
+            return false;
         SendRequest(m_context.bus, KeyReadRequest(slot, keyIndex, modbusRoute(slot)));
         pacer.processEvents();
         pacer.processEvents();
@@ -122,8 +131,10 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
             pacer.pause(kReadPauseMs);
             pacer.processEvents();
         }
-    }
-    drop.check();
+        return true;
+    });
+    if (!done)
+        return;
     // The circuits' own loop watches the connection while they run.
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsGetAllClick();
@@ -151,26 +162,24 @@ void KeyCommands::sendKey(const QString &command, bool showProgress)
             m_context.progress.clearProgress();
     });
 
-    const LinkDropWatch drop(m_context.bus.link, command);
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        if (!m_context.host.isBoardPresent(slot))
-            continue;
-        drop.check();
+    const bool done = forPresentSlots(command, [&](int slot) {
         const int keyIndex = keys.selectedKeyIndex();
         if (keyIndex < 0)
-            return;
+            return false;
         // A slot whose controls do not exist has nothing to send; zeros
         // would overwrite the board's settings.
         const QByteArray data = slotData(slot);
         if (data.isEmpty())
-            continue;
+            return true;
         if (showProgress)
             m_context.progress.showProgress(kSendCaption, slot, kSlotCount);
         SendRequest(m_context.bus, KeyWriteRequest(slot, keyIndex, data, modbusRoute(slot)));
         pacer.processEvents();
         pacer.pause(kSendPauseMs);
-    }
-    drop.check();
+        return true;
+    });
+    if (!done)
+        return;
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsSendAllClick();
 }

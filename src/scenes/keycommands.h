@@ -3,6 +3,7 @@
 #include "scenes/commandhost.h"
 
 #include <QString>
+#include <functional>
 
 // "掃描", "讀按鍵" and "儲按鍵": the commands that talk to every board of the
 // room for one key. Replies are not awaited here; they arrive while the
@@ -39,6 +40,10 @@ public:
 
 private:
     bool modbusRoute(int slot) const;
+    // Runs step for each slot whose board is present, the connection checked
+    // before each and at the end. A step returns false to end the loop
+    // early; the result is false then.
+    bool forPresentSlots(const QString &command, const std::function<bool(int slot)> &step);
     // The 8 data bytes of a slot as its panel stands; empty when the panel
     // does not exist.
     QByteArray slotData(int slot);

@@ -23,12 +23,7 @@ void KeySwitch::ComboBox1Enter()
 {
     if (m_switching)
         throw KvtError(QStringLiteral("A key switch is already running; select the key again when it has finished"));
-    m_switching = true;
-    m_keyList.setKeyListEnabled(false);
-    const auto restore = OnScopeExit([this] {
-        m_keyList.setKeyListEnabled(true);
-        m_switching = false;
-    });
+    const CommandRunning running(m_switching, [this](bool enabled) { m_keyList.setKeyListEnabled(enabled); });
 
     const int shown = m_store.shownKeyIndex();
     if (shown >= 0)

@@ -62,8 +62,7 @@ void SceneFileCommands::openFile(const QString &fileName, const QString &caption
 {
     checkIdle();
     {
-        m_running = true;
-        const auto done = OnScopeExit([this] { m_running = false; });
+        const CommandRunning running(m_running);
 
         // Everything is read from a storage of its own first: until the whole
         // file has been read and converted, nothing the user has is touched,
@@ -93,8 +92,7 @@ void SceneFileCommands::N3Click()
     checkIdle();
     if (!m_dialogs)
         return;
-    m_running = true;
-    const auto done = OnScopeExit([this] { m_running = false; });
+    const CommandRunning running(m_running);
 
     SceneFileStorage &storage = m_context.storage;
     // The bound file with its folder: a bare "kvt.ini" lives in the program

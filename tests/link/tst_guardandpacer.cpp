@@ -18,6 +18,8 @@ private slots:
     void guardReportsAndEndsTheHandler();
     void nestedHandlersReportTheirOwnErrors();
     void scopeGuardRunsOnEveryPath();
+    void runningCommandIsMarkedUntilItEnds_data();
+    void runningCommandIsMarkedUntilItEnds();
     void virtualPacerRecordsStepsAndMovesTheClock();
     void virtualPacerRunsPendingEventsAfterTheHook();
     void virtualPacerPauseRunsNoEvents();
@@ -95,6 +97,34 @@ void TestGuardAndPacer::scopeGuardRunsOnEveryPath()
     QVERIFY(!RunGuarded(reporter, [&] { command(true); }));
     QVERIFY(!scanning);
     QCOMPARE(restored, 2);
+}
+
+void TestGuardAndPacer::runningCommandIsMarkedUntilItEnds_data()
+{
+    QTest::addColumn<bool>("fails");
+    QTest::addRow("returns") << false;
+    QTest::addRow("raises") << true;
+}
+
+void TestGuardAndPacer::runningCommandIsMarkedUntilItEnds()
+{
+    QFETCH(bool, fails);
+    RecordingErrorReporter reporter;
+    bool running = false;
+    QStringList trace;
+    const auto command = [&] {
+        const CommandRunning mark(running, [&](bool enabled) {
+            trace.append(QStringLiteral("%1 running=%2").arg(enabled ? "enabled" : "disabled").arg(running));
+        });
+        trace.append(QStringLiteral("step running=%1").arg(running));
+        if (fails)
+            throw KvtError(QStringLiteral("COM7 is busy"));
+    };
+
+    QCOMPARE(RunGuarded(reporter, command), !fails);
+    QVERIFY(!running);
+    // Disabled once the flag is set, enabled again before it is cleared.
+    QCOMPARE(trace, QStringList({"disabled running=1", "step running=1", "enabled running=1"}));
 }
 
 void TestGuardAndPacer::virtualPacerRecordsStepsAndMovesTheClock()
