@@ -86,7 +86,7 @@ void BM_Scan(benchmark::State &state)
     }
     int found = 0;
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        found += bench.form->boardCheckBox(slot)->isChecked() ? 1 : 0;
+        found += bench.form->panels().BoardCheckBoxes.at(slot)->isChecked() ? 1 : 0;
     if (found != kPresentSlots.size() || !bench.errors.errors().isEmpty())
         state.SkipWithError("the scan did not find the ten boards");
     Report(state, measured, kScanPausesMs);
@@ -96,7 +96,7 @@ void BM_ReadKeyTenBoards(benchmark::State &state)
 {
     BusBench bench;
     for (int slot : kPresentSlots)
-        bench.form->boardCheckBox(slot)->setChecked(true);
+        bench.form->panels().BoardCheckBoxes.at(slot)->setChecked(true);
     bench.form->keySwitch().selectKeyIndex(2);
     double measured = 0;
     for (auto _ : state) {

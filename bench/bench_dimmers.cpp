@@ -74,7 +74,7 @@ void BM_LiveDragThinning(benchmark::State &state)
 {
     Window w;
     w.form->menu().mi6LightsAction->setChecked(true);
-    QSlider *bar = w.form->DimmerPanels[1]->levelBar(1);
+    QSlider *bar = w.form->panels().DimmerPanels.at(1)->levelBar(1);
     w.pacer.pause(kCircuitLiveThrottleMs + 1);
     int positions = 0;
     for (auto _ : state) {

@@ -42,7 +42,7 @@ void BM_KeySwitchAllBoardsPresent(benchmark::State &state)
         [](QDialog &) {}};
     TForm1 form(environment);
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        form.boardCheckBox(slot)->setChecked(true);
+        form.panels().BoardCheckBoxes.at(slot)->setChecked(true);
     FillStore(form.sceneStore());
 
     int key = 0;

@@ -6,12 +6,12 @@
 #include "scenes/replydispatcher.h"
 
 // The bus commands of the main window and the reply dispatcher, built over
-// the window's link, key list and panels.
+// the window's link, key list, menu and panel tables.
 struct BusCommands
 {
-    BusCommands(TForm1 &form, const BusContext &bus, BusState &state, KeySelection &keySelection,
-                ProgressStatus &progress)
-        : host(form),
+    BusCommands(const BusContext &bus, BusState &state, KeySelection &keySelection, ProgressStatus &progress,
+                MainMenu &menu, WindowPanels &panels, SceneStore &store, QComboBox *stepList)
+        : host(menu, panels, store, stepList),
           context{bus, state, keySelection, host, progress},
           keys(context),
           bulk(context, keys),

@@ -2,19 +2,19 @@
 // dispatcher to the link's packet rules.
 #include "app/buscommands.h"
 #include "app/mainmenu.h"
+#include "app/mainpages.h"
 #include "app/mainwindow.h"
 #include "app/statusprogress.h"
 #include "scenes/keyswitch.h"
 #include "link/devicelink.h"
 #include "mediaboard/mediaboard.h"
-#include "panels/sixcircuitpage.h"
 
 #include <QAction>
 
 void TForm1::createBusCommands()
 {
-    m_busCommands = std::make_unique<BusCommands>(*this, m_bus, m_busState, *m_keySwitch, *m_progress);
-    m_busCommands->host.bindSixCircuits(m_sixCircuitPage);
+    m_busCommands = std::make_unique<BusCommands>(m_bus, m_busState, *m_keySwitch, *m_progress, *m_menu, m_panels,
+                                                  m_sceneStore, m_pages->ComboBox2);
     // The register page's read-back sees the Modbus replies after the dispatcher.
     m_busCommands->replies.setModbusReplyObserver(&m_mediaBoard->registers().replyObserver());
 
@@ -40,19 +40,9 @@ void TForm1::createBusCommands()
     bindRule(4, &TForm1::ApdDataPacket4StringPacket);
 }
 
-FormCommandHost &TForm1::commandHost()
-{
-    return m_busCommands->host;
-}
-
 KeyCommands &TForm1::keyCommands()
 {
     return m_busCommands->keys;
-}
-
-BusCommands &TForm1::busCommands()
-{
-    return *m_busCommands;
 }
 
 void TForm1::miScanClick()

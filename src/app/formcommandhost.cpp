@@ -1,62 +1,65 @@
 #include "app/formcommandhost.h"
 
 #include "app/mainmenu.h"
-#include "app/mainpages.h"
-#include "app/mainwindow.h"
+#include "app/windowpanels.h"
 #include "panels/lightboard.h"
 #include "protocol/kvterror.h"
+#include "scenes/scenestore.h"
+#include "scenes/sixkeyview.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 
-FormCommandHost::FormCommandHost(TForm1 &form) : m_form(form) {}
+FormCommandHost::FormCommandHost(MainMenu &menu, WindowPanels &panels, SceneStore &store, QComboBox *stepList)
+    : m_menu(menu), m_panels(panels), m_store(store), m_stepList(stepList)
+{
+}
 
 bool FormCommandHost::relayModbus() const
 {
-    return m_form.menu().relayModbus();
+    return m_menu.relayModbus();
 }
 
 bool FormCommandHost::cpuModbus() const
 {
-    return m_form.menu().cpuModbus();
+    return m_menu.cpuModbus();
 }
 
 bool FormCommandHost::readOnly() const
 {
-    return m_form.menu().miReadOnly->isChecked();
+    return m_menu.miReadOnly->isChecked();
 }
 
 bool FormCommandHost::transAllOrder() const
 {
-    return m_form.menu().TransAllOrder->isChecked();
+    return m_menu.TransAllOrder->isChecked();
 }
 
 void FormCommandHost::setCommandEnabled(BusCommand command, bool enabled)
 {
-    MainMenu &menu = m_form.menu();
     switch (command) {
     case BusCommand::Scan:
-        menu.miScan->setEnabled(enabled);
+        m_menu.miScan->setEnabled(enabled);
         break;
     case BusCommand::ReadAll:
-        menu.miReadAll->setEnabled(enabled);
+        m_menu.miReadAll->setEnabled(enabled);
         break;
     case BusCommand::SendAll:
-        menu.miSendAll->setEnabled(enabled);
+        m_menu.miSendAll->setEnabled(enabled);
         break;
     }
 }
 
 bool FormCommandHost::isBoardPresent(int slot) const
 {
-    const QCheckBox *box = m_form.boardCheckBox(slot);
+    const QCheckBox *box = m_panels.BoardCheckBoxes.at(slot);
     return box && box->isChecked();
 }
 
 void FormCommandHost::setBoardPresent(int slot, bool present)
 {
-    QCheckBox *box = m_form.boardCheckBox(slot);
+    QCheckBox *box = m_panels.BoardCheckBoxes.at(slot);
     if (!box)
         throw KvtError(QStringLiteral("Board slot %1 does not exist").arg(slot));
     box->setChecked(present);
@@ -64,38 +67,36 @@ void FormCommandHost::setBoardPresent(int slot, bool present)
 
 BoardDataView *FormCommandHost::lightBoardPanel(int n)
 {
-    return m_form.lightBoardPanel(n);
+    return m_panels.LightBoardPanels.at(n);
 }
 
 MainDimmerView *FormCommandHost::mainDimmer()
 {
-    return m_form.sceneStore().mainDimmerView();
+    return m_store.mainDimmerView();
+}
+
+SixCircuitBulk *FormCommandHost::sixCircuits()
+{
+    return m_panels.SixCircuits;
 }
 
 SixKeyReplyView *FormCommandHost::sixKeyPanel(int panel)
 {
-    return panel >= 1 && panel <= kSixKeyPanels ? m_sixKeyPanels[size_t(panel)] : nullptr;
-}
-
-void FormCommandHost::bindSixKeyPanel(int panel, SixKeyReplyView *view)
-{
-    if (panel < 1 || panel > kSixKeyPanels)
-        throw KvtError(QStringLiteral("Six-key panel %1 does not exist").arg(panel));
-    m_sixKeyPanels[size_t(panel)] = view;
+    return m_panels.SixKeyPanels.at(panel);
 }
 
 void FormCommandHost::readSixKeys()
 {
-    if (m_readSixKeys)
-        m_readSixKeys();
+    // "讀6Key" of the six-key panels belongs here; until they exist there is
+    // nothing to read.
 }
 
 int FormCommandHost::stepIndex() const
 {
-    return m_form.pages().ComboBox2->currentIndex();
+    return m_stepList->currentIndex();
 }
 
 void FormCommandHost::setStepIndex(int index)
 {
-    m_form.pages().ComboBox2->setCurrentIndex(index);
+    m_stepList->setCurrentIndex(index);
 }

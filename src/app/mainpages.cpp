@@ -125,7 +125,7 @@ void MainPages::buildPageControl1()
     tsPower = AddPage(PageControl1, QStringLiteral("tsPower"), QStringLiteral("電力控制"));
     tsB1 = AddPage(PageControl1, QStringLiteral("tsB1"), QStringLiteral("燈光板輸入"));
     ts1Key = AddPage(PageControl1, QStringLiteral("ts1Key"), QStringLiteral("1Key"));
-    for (int k = 1; k <= kSixKeyPages; ++k) {
+    for (int k = 1; k <= kSixKeyPanelCount; ++k) {
         QWidget *page = AddPage(PageControl1, QStringLiteral("ts6Key%1").arg(k),
                                 QStringLiteral("6Key-%1").arg(k));
         ts6Key[size_t(k)] = page;
@@ -133,8 +133,8 @@ void MainPages::buildPageControl1()
         grid->setContentsMargins(2, 2, 2, 2);
         sixKeyHosts[size_t(k)] = NewHost(grid, 0, 0);
         grid->setColumnStretch(0, 1);
-        // The six-key board's relay outputs: light-board panel k + 8.
-        m_lightBoardHosts[size_t(k + 8 - 1)] = NewHost(grid, 0, 1);
+        // The six-key board's relay outputs: the light-board panel of its slot.
+        m_lightBoardHosts[size_t(SixKeyPanelSlot(k) - 1)] = NewHost(grid, 0, 1);
         grid->setRowStretch(1, 1);
     }
     // The key-input page is reached only through its grid, never by its tab.
@@ -254,6 +254,14 @@ void MainPages::buildSixLightsPage()
     sixLightsHost->setSpacing(3);
     page->addLayout(sixLightsHost);
     page->addStretch(1);
+}
+
+int MainPages::sixKeyPanelOfPage(const QWidget *page) const
+{
+    for (int k = 1; k <= kSixKeyPanelCount; ++k)
+        if (page && ts6Key[size_t(k)] == page)
+            return k;
+    return 0;
 }
 
 void MainPages::placeLightBoard(int slot, QWidget *panel)

@@ -18,9 +18,6 @@ class ButtonTabStrip;
 class TrafficLog;
 class TrafficLogView;
 
-constexpr int kSixKeyPages = 10;
-constexpr int kFirstSixKeyPageIndex = 5;
-
 // The controls of the main window's two columns: the key row, the page
 // controls with all their pages, and the page-level controls. Panels are
 // created by the window and placed into the hosts kept here. Arrays that
@@ -31,6 +28,8 @@ struct MainPages
 
     // Puts a light-board panel of slot 1..18 where that slot belongs.
     void placeLightBoard(int slot, QWidget *panel);
+    // The six-key panel whose page ("6Key-n") this is, 0 for any other page.
+    int sixKeyPanelOfPage(const QWidget *page) const;
 
     // key selection row
     QLabel *Label1 = nullptr;
@@ -48,9 +47,9 @@ struct MainPages
     QWidget *tsPower = nullptr;
     QWidget *tsB1 = nullptr;
     QWidget *ts1Key = nullptr;
-    std::array<QWidget *, kSixKeyPages + 1> ts6Key{};
-    // Where six-key panel k goes, left of light-board panel k + 8.
-    std::array<QVBoxLayout *, kSixKeyPages + 1> sixKeyHosts{};
+    std::array<QWidget *, kSixKeyPanelCount + 1> ts6Key{};
+    // Where six-key panel k goes, left of the light-board panel of its board.
+    std::array<QVBoxLayout *, kSixKeyPanelCount + 1> sixKeyHosts{};
 
     // left lower page control
     QTabWidget *PageControl3 = nullptr;
@@ -93,5 +92,5 @@ private:
     void buildSystemPage();
     void buildSixLightsPage();
 
-    std::array<QVBoxLayout *, kSlotCount> m_lightBoardHosts{};
+    std::array<QVBoxLayout *, kLightBoardPanelCount> m_lightBoardHosts{};
 };

@@ -20,6 +20,7 @@
 #include "scenes/keytables.h"
 #include "scenes/scenefilestorage.h"
 #include "scenes/sixkeycaptions.h"
+#include "scenes/sixkeyview.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,7 +59,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
 
     // The settings storage on kvt.ini beside the program; a file that cannot
     // be read is reported and the window starts with an empty image.
-    m_storage = std::make_unique<SceneFileStorage>(m_environment.programFolder, errors());
+    m_storage = std::make_unique<SceneFileStorage>(m_environment.programFolder, m_environment.errors);
     guarded([this] { m_storage->bind(kSettingsFileName); });
 
     m_menu = std::make_unique<MainMenu>(menuBar());
@@ -69,8 +70,12 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     m_progress = std::make_unique<StatusProgress>(statusBar());
     m_keyList = std::make_unique<ComboKeyList>(m_pages->ComboBox1);
     m_keySwitch = std::make_unique<KeySwitch>(m_sceneStore, *m_keyList);
-    m_panelContext.reset(new PanelContext{m_bus, errors(), *m_keySwitch, *m_menu, *m_progress});
-    m_sceneFile = CreateSceneFileCommands(*this, m_environment.programFolder, m_environment.showModal);
+    m_panelContext.reset(new PanelContext{m_bus, m_environment.errors, *m_keySwitch, *m_menu, *m_progress});
+    m_sceneFile = CreateSceneFileCommands(
+        SceneFileContext{m_environment.programFolder, *m_storage, m_sceneStore, *m_keySwitch, m_panelSettings,
+                         m_environment.pacer, m_environment.errors,
+                         [this](const QString &caption) { setWindowTitle(caption); }},
+        MainFormProperties(*m_link, m_environment.errors, *m_pages), this, m_environment.showModal);
 
     createPanels();
     createBusCommands();
@@ -79,7 +84,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
 
     // Restores its choices from the image and applies them to the link, which
     // stays closed.
-    m_commSetup = new TfrmCommSetup(*m_link, *m_storage, errors(), this);
+    m_commSetup = new TfrmCommSetup(*m_link, *m_storage, m_environment.errors, this);
 }
 
 TForm1::~TForm1()
@@ -92,11 +97,11 @@ TForm1::~TForm1()
 
 void TForm1::createPanels()
 {
-    for (int n = 1; n <= kLightBoardPanelCount; ++n) {
+    for (int n = 1; n <= m_panels.LightBoardPanels.count(); ++n) {
         auto *panel = new TfmLightBoard(*m_panelContext);
         panel->setObjectName(QStringLiteral("fmLightBoard%1").arg(n));
         m_pages->placeLightBoard(n, panel);
-        LightBoardPanels[size_t(n)] = panel;
+        m_panels.LightBoardPanels.bind(n, panel);
     }
     m_mainDimmer = new MainDimmer(*m_panelContext, m_pages->Panel9, m_pages->cbMainBoard3,
                                   m_menu->mi6LightsAction, this);
@@ -111,10 +116,20 @@ void TForm1::createPanels()
                                            m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
                                           this);
     m_sixCircuitPage->placeInto(m_pages->sixLightsHost);
-    m_mediaBoard = new MediaBoard({m_bus, errors(), [this](const QString &text) {
+    m_mediaBoard = new MediaBoard({m_bus, m_environment.errors, [this](const QString &text) {
                                        statusBar()->showMessage(text, kStatusNoticeMs);
                                    }},
                                   m_pages->pgModbus, this);
+    for (int c = 1; c <= m_panels.DimmerPanels.count(); ++c)
+        m_panels.DimmerPanels.bind(c, m_sixCircuitPage->panel(c));
+    m_panels.SixCircuits = m_sixCircuitPage;
+
+    m_panels.LightBoardPanels.forEach([this](int slot, TfmLightBoard &panel) {
+        m_panels.SlotPanelTable.bind(slot, panel.ledArea());
+        m_panels.BoardCheckBoxes.bind(slot, panel.boardCheckBox());
+    });
+    m_panels.SlotPanelTable.bind(kMainDimmerSlot, m_pages->Panel9);
+    m_panels.BoardCheckBoxes.bind(kMainDimmerSlot, m_pages->cbMainBoard3);
 }
 
 void TForm1::connectHandlers()
@@ -148,31 +163,21 @@ void TForm1::connectFlag(QAction *item, const std::function<void()> &handler)
 
 void TForm1::guarded(const std::function<void()> &handler)
 {
-    RunGuarded(errors(), handler);
+    RunGuarded(m_environment.errors, handler);
 }
 
 void TForm1::FormCreate()
 {
     m_sceneStore.setShownKeyIndex(-1);
 
-    for (int n = 1; n <= kLightBoardPanelCount; ++n) {
-        TfmLightBoard *panel = LightBoardPanels[size_t(n)];
-        panel->InitSlot(n);
-        m_sceneStore.bindBoardView(n, panel);
-    }
-    for (int slot = 1; slot <= kLightBoardPanelCount; ++slot) {
-        SlotPanelTable[size_t(slot)] = LightBoardPanels[size_t(slot)]->ledArea();
-        BoardCheckBoxes[size_t(slot)] = LightBoardPanels[size_t(slot)]->boardCheckBox();
-    }
-    SlotPanelTable[kMainDimmerSlot] = m_pages->Panel9;
-    BoardCheckBoxes[kMainDimmerSlot] = m_pages->cbMainBoard3;
-    for (int c = 1; c <= kDimmerColumns; ++c)
-        for (int g = 1; g <= kDimmerGroups; ++g)
-            MainDimmerBars[size_t(c - 1)][size_t(g - 1)] = m_mainDimmer->bar(c, g);
+    m_panels.LightBoardPanels.forEach([this](int n, TfmLightBoard &panel) {
+        panel.InitSlot(n);
+        m_sceneStore.bindBoardView(n, &panel);
+    });
     m_sceneStore.bindMainDimmerView(m_mainDimmer);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        BoardCheckBoxes[size_t(slot)]->setProperty("tag", slot);
-        SlotPanelTable[size_t(slot)]->setProperty("tag", slot);
+        m_panels.BoardCheckBoxes.at(slot)->setProperty("tag", slot);
+        m_panels.SlotPanelTable.at(slot)->setProperty("tag", slot);
     }
 
     QComboBox *keyList = m_pages->ComboBox1;
@@ -183,16 +188,13 @@ void TForm1::FormCreate()
     m_pages->PageControl1->setCurrentIndex(0);
     m_busState.scanFlag = false;
 
-    for (int c = 1; c <= kCircuitCount; ++c) {
-        Tfm6Lights *panel = m_sixCircuitPage->panel(c);
-        DimmerPanels[size_t(c)] = panel;
-        panel->InitCircuit(c);
-        m_sceneStore.bindCircuitView(c, panel);
-        m_panelSettings.bindCircuitTitle(c, panel);
-    }
+    m_panels.DimmerPanels.forEach([this](int c, Tfm6Lights &panel) {
+        panel.InitCircuit(c);
+        m_sceneStore.bindCircuitView(c, &panel);
+    });
 
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        BoardCheckBoxes[size_t(slot)]->setChecked(false);
+        m_panels.BoardCheckBoxes.at(slot)->setChecked(false);
 }
 
 void TForm1::FormClose()
@@ -234,28 +236,6 @@ void TForm1::N5Click()
     m_sceneFile->N5Click();
 }
 
-TfmLightBoard *TForm1::lightBoardPanel(int n) const
-{
-    return n >= 1 && n <= kLightBoardPanelCount ? LightBoardPanels[size_t(n)] : nullptr;
-}
-
-QCheckBox *TForm1::boardCheckBox(int slot) const
-{
-    return slot >= 1 && slot <= kSlotCount ? BoardCheckBoxes[size_t(slot)] : nullptr;
-}
-
-QWidget *TForm1::slotPanel(int slot) const
-{
-    return slot >= 1 && slot <= kSlotCount ? SlotPanelTable[size_t(slot)] : nullptr;
-}
-
-void TForm1::bindSixKeyButtons(int panel, SixKeyButtonList *buttons)
-{
-    if (panel < 1 || panel > kSixKeyPages)
-        throw KvtError(QStringLiteral("Six-key panel %1 does not exist").arg(panel));
-    m_sixKeyButtons[size_t(panel)] = buttons;
-}
-
 void TForm1::ComboBox1Enter()
 {
     m_keySwitch->ComboBox1Enter();
@@ -263,10 +243,8 @@ void TForm1::ComboBox1Enter()
 
 void TForm1::PageControl1Change(int index)
 {
-    if (index < kFirstSixKeyPageIndex || index >= kFirstSixKeyPageIndex + kSixKeyPages)
-        return;
-    const int panel = index - (kFirstSixKeyPageIndex - 1);
-    if (SixKeyButtonList *buttons = m_sixKeyButtons[size_t(panel)])
+    const int panel = m_pages->sixKeyPanelOfPage(m_pages->PageControl1->widget(index));
+    if (SixKeyPanelView *buttons = m_panels.SixKeyPanels.at(panel))
         RefreshSixKeyCaptions(*buttons);
 }
 
@@ -281,8 +259,7 @@ void TForm1::miReadOnlyClick()
     QAction *item = m_menu->miReadOnly;
     item->setChecked(!item->isChecked());
     const bool readOnly = item->isChecked();
-    for (int n = 1; n <= kLightBoardPanelCount; ++n)
-        LightBoardPanels[size_t(n)]->SetReadOnly(readOnly);
+    m_panels.LightBoardPanels.forEach([readOnly](int, TfmLightBoard &panel) { panel.SetReadOnly(readOnly); });
     m_sixCircuitPage->SetReadOnly(readOnly);
 }
 

@@ -1,7 +1,6 @@
 #include "app/scenefilesetup.h"
 
 #include "app/mainpages.h"
-#include "app/mainwindow.h"
 #include "app/qtfiledialogs.h"
 #include "link/devicelink.h"
 #include "link/errorreporter.h"
@@ -9,12 +8,10 @@
 #include <QCheckBox>
 #include <QSpinBox>
 
-std::vector<StoredProperty> MainFormProperties(TForm1 &form)
+std::vector<StoredProperty> MainFormProperties(DeviceLink &link, ErrorReporter &errors, const MainPages &pages)
 {
-    DeviceLink &link = form.link();
-    ErrorReporter &errors = form.errors();
-    QCheckBox *enabled = form.pages().cb6LightsEnabled;
-    QSpinBox *machine = form.pages().se6LightsMno;
+    QCheckBox *enabled = pages.cb6LightsEnabled;
+    QSpinBox *machine = pages.se6LightsMno;
     return {
         {QStringLiteral("ApdWinsockPort1.ComNumber"), StoredProperty::Kind::Integer,
          [&link] { return link.comNumber(); },
@@ -31,17 +28,9 @@ std::vector<StoredProperty> MainFormProperties(TForm1 &form)
 }
 
 std::unique_ptr<SceneFileCommands>
-CreateSceneFileCommands(TForm1 &form, const QString &programFolder,
+CreateSceneFileCommands(SceneFileContext context, std::vector<StoredProperty> properties, QWidget *dialogParent,
                         const std::function<void(QDialog &)> &showModal)
 {
-    SceneFileContext context{programFolder,
-                             form.storage(),
-                             form.sceneStore(),
-                             form.keySwitch(),
-                             form.panelSettings(),
-                             form.pacer(),
-                             form.errors(),
-                             [&form](const QString &caption) { form.setWindowTitle(caption); }};
-    return std::make_unique<SceneFileCommands>(std::move(context), MainFormProperties(form),
-                                               std::make_unique<QtFileDialogs>(&form, showModal));
+    return std::make_unique<SceneFileCommands>(std::move(context), std::move(properties),
+                                               std::make_unique<QtFileDialogs>(dialogParent, showModal));
 }

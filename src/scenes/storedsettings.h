@@ -1,7 +1,7 @@
 #pragma once
 
-#include <array>
 #include <functional>
+#include <vector>
 
 class SceneFileStorage;
 
@@ -25,26 +25,20 @@ public:
 };
 
 // The panels whose settings the file commands save and restore, in file
-// order: six-key panels 1..10, then circuit titles 1..6. The window binds
-// each panel when it creates it; a panel not bound has nothing to save.
+// order (the six-key panels, then the circuit titles), as the window's panel
+// tables hold them when asked; a panel not bound has nothing to save.
 class PanelSettingsList
 {
 public:
-    static constexpr int kSixKeyPanels = 10;
-    static constexpr int kCircuits = 6;
+    using Panels = std::function<std::vector<StoredSettings *>()>;
+    explicit PanelSettingsList(Panels panels) : m_panels(std::move(panels)) {}
 
-    // panel 1..10; raises KvtError outside that range.
-    void bindSixKeyPanel(int panel, StoredSettings *settings);
-    // circuit 1..6; raises KvtError outside that range.
-    void bindCircuitTitle(int circuit, StoredSettings *settings);
-
-    // Every bound panel in file order.
+    // Every panel in file order.
     void SaveSettings(SceneFileStorage &storage) const;
-    // Reads every bound panel (raises KvtError on the first value that does
-    // not convert, nothing changed); the step shows them all in file order.
+    // Reads every panel (raises KvtError on the first value that does not
+    // convert, nothing changed); the step shows them all in file order.
     std::function<void()> ReadSettings(const SceneFileStorage &storage) const;
 
 private:
-    std::array<StoredSettings *, kSixKeyPanels> m_sixKeyPanels{};
-    std::array<StoredSettings *, kCircuits> m_circuitTitles{};
+    Panels m_panels;
 };

@@ -1,3 +1,4 @@
+#include "fakeviews.h"
 #include "mainwindowfixture.h"
 
 #include "app/mainmenu.h"
@@ -51,7 +52,7 @@ QWidget *PageOf(QWidget *widget, QTabWidget *tabs)
     return nullptr;
 }
 
-class FakeSixKeyButtons : public SixKeyButtonList
+class FakeSixKeyButtons : public NullSixKeyPanel
 {
 public:
     QString keyIndexText(int button) const override { return indexTexts.value(button); }
@@ -106,12 +107,12 @@ void TestMainWindow::startUpState()
     QVERIFY(f.errors.errors().isEmpty());
     QCOMPARE(form.trafficLog().lineCount(), 0);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        QVERIFY2(!form.boardCheckBox(slot)->isChecked(), qPrintable(QString::number(slot)));
-        QVERIFY(form.slotPanel(slot)->isHidden());
+        QVERIFY2(!form.panels().BoardCheckBoxes.at(slot)->isChecked(), qPrintable(QString::number(slot)));
+        QVERIFY(form.panels().SlotPanelTable.at(slot)->isHidden());
     }
     // Every LED on, every row checked, as created.
     for (int n = 1; n <= kLightBoardPanelCount; ++n)
-        QCOMPARE(form.lightBoardPanel(n)->EncodeBoardData(), QByteArray(8, char(0xFF)));
+        QCOMPARE(form.panels().LightBoardPanels.at(n)->EncodeBoardData(), QByteArray(8, char(0xFF)));
     QCOMPARE(f.find<QSpinBox>(QStringLiteral("se6LightsMno"))->value(), 4);
     QVERIFY(!f.find<QCheckBox>(QStringLiteral("cb6LightsEnabled"))->isChecked());
 }
@@ -300,12 +301,12 @@ void TestMainWindow::slotTables()
     MainWindowFixture f;
     TForm1 &form = f.form();
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        QCheckBox *box = form.boardCheckBox(slot);
-        QWidget *container = form.slotPanel(slot);
+        QCheckBox *box = form.panels().BoardCheckBoxes.at(slot);
+        QWidget *container = form.panels().SlotPanelTable.at(slot);
         QCOMPARE(box->property("tag").toInt(), slot);
         QCOMPARE(container->property("tag").toInt(), slot);
         if (slot <= kLightBoardPanelCount) {
-            QCOMPARE(form.LightBoardPanels[size_t(slot)], f.lightBoard(slot));
+            QCOMPARE(form.panels().LightBoardPanels.at(slot), f.lightBoard(slot));
             QCOMPARE(box, f.lightBoard(slot)->findChild<QCheckBox *>(QStringLiteral("CheckBox1")));
             QCOMPARE(container, f.lightBoard(slot)->findChild<QWidget *>(QStringLiteral("Panel1")));
         } else {
@@ -313,8 +314,8 @@ void TestMainWindow::slotTables()
             QCOMPARE(container->objectName(), QStringLiteral("Panel9"));
         }
     }
-    QCOMPARE(form.lightBoardPanel(0), nullptr);
-    QCOMPARE(form.boardCheckBox(20), nullptr);
+    QCOMPARE(form.panels().LightBoardPanels.at(0), nullptr);
+    QCOMPARE(form.panels().BoardCheckBoxes.at(20), nullptr);
 }
 
 void TestMainWindow::mainBoardCheckboxShowsPanel9()
@@ -450,15 +451,15 @@ void TestMainWindow::sixKeyPageSetsCaptionsFromKeyIndexes()
     FakeSixKeyButtons panel10;
     panel1.indexTexts = indexTexts;
     panel10.indexTexts = indexTexts;
-    f.form().bindSixKeyButtons(1, &panel1);
-    f.form().bindSixKeyButtons(10, &panel10);
+    f.form().panels().SixKeyPanels.bind(1, &panel1);
+    f.form().panels().SixKeyPanels.bind(10, &panel10);
     f.find<QTabWidget>(QStringLiteral("PageControl1"))->setCurrentIndex(page);
     const FakeSixKeyButtons &shown = page == 14 ? panel10 : panel1;
     QCOMPARE(shown.captions, captions);
     QVERIFY(f.errors.errors().isEmpty());
-    QVERIFY_THROWS_EXCEPTION(KvtError, f.form().bindSixKeyButtons(11, &panel1));
-    f.form().bindSixKeyButtons(1, nullptr);
-    f.form().bindSixKeyButtons(10, nullptr);
+    QVERIFY_THROWS_EXCEPTION(KvtError, f.form().panels().SixKeyPanels.bind(11, &panel1));
+    f.form().panels().SixKeyPanels.bind(1, nullptr);
+    f.form().panels().SixKeyPanels.bind(10, nullptr);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -71,7 +71,7 @@ private:
     RecordingErrorReporter errors;
     std::unique_ptr<TForm1> form;
 
-    Tfm6Lights *circuit(int c) const { return form->DimmerPanels[size_t(c)]; }
+    Tfm6Lights *circuit(int c) const { return form->panels().DimmerPanels.at(c); }
     void settle() { QTest::qWait(kReplySettleMs); }
 
 private slots:
@@ -127,7 +127,7 @@ private slots:
     void mainDimmerComesBackAsWritten()
     {
         MainDimmer &dimmer = form->mainDimmer();
-        form->boardCheckBox(kMainDimmerSlot)->setChecked(true);
+        form->panels().BoardCheckBoxes.at(kMainDimmerSlot)->setChecked(true);
         dimmer.setGroupEnabled(1, true);
         dimmer.setGroupEnabled(2, false);
         const int levels[2][4] = {{1, 2, 3, 0}, {3, 2, 1, 0}};

@@ -143,7 +143,8 @@ private:
 
     void send(const QByteArray &payload)
     {
-        RunGuarded(errors, [&] { SendModbusFrame(form->bus(), payload); });
+        BusContext bus = form->panelContext().bus;
+        RunGuarded(errors, [&] { SendModbusFrame(bus, payload); });
     }
 
 private slots:

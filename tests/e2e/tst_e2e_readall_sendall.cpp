@@ -96,7 +96,7 @@ void TestE2eReadAllSendAll::readAllSaveThenSendAll()
     // The two boards marked present and a scan taken as recent: read-all
     // spends its time on the keys.
     tool.present(kLightSlot)->setChecked(true);
-    form.boardCheckBox(kMainDimmerSlot)->setChecked(true);
+    form.panels().BoardCheckBoxes.at(kMainDimmerSlot)->setChecked(true);
     form.busState().scanned = true;
     form.busState().lastScanTime = tool.pacer.now();
 

@@ -79,9 +79,9 @@ private slots:
             QLabel *label = panel9()->findChild<QLabel *>(QStringLiteral("JvLabel%1").arg(24 + c));
             QVERIFY(label);
             QCOMPARE(label->text(), QString::number(c));
-            // MainDimmerBars row c holds (TrackBar c, TrackBar c + 4).
-            QCOMPARE(fx->form().MainDimmerBars[size_t(c - 1)][0], trackBar(c));
-            QCOMPARE(fx->form().MainDimmerBars[size_t(c - 1)][1], trackBar(c + 4));
+            // Column c of the main dimmer holds (TrackBar c, TrackBar c + 4).
+            QCOMPARE(fx->form().mainDimmer().bar(c, 1), trackBar(c));
+            QCOMPARE(fx->form().mainDimmer().bar(c, 2), trackBar(c + 4));
         }
         for (int n = 1; n <= 8; ++n) {
             QCOMPARE(trackBar(n)->orientation(), Qt::Vertical);

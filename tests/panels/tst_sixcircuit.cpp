@@ -83,7 +83,7 @@ private slots:
             Tfm6Lights *p = panel(c);
             QVERIFY(p);
             QCOMPARE(p->circuit(), c);
-            QCOMPARE(fx->form().DimmerPanels[size_t(c)], p);
+            QCOMPARE(fx->form().panels().DimmerPanels.at(c), p);
             QVERIFY(p->enabledBox()->isChecked());
             QCOMPARE(p->elapseBox()->value(), 20);
             QCOMPARE(Levels(p), QList<int>({0, 0, 0, 0}));

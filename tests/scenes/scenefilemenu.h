@@ -4,11 +4,13 @@
 // dialogs answered by the test, stand-ins for the panels that keep settings
 // of their own, and helpers that read a scene file's sections.
 
+#include "fakeviews.h"
 #include "mainwindowfixture.h"
 
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
 #include "link/devicelink.h"
+#include "panels/sixcircuit.h"
 #include "scenes/filedialogs.h"
 #include "scenes/scenefilecommands.h"
 #include "scenes/scenefilestorage.h"
@@ -16,6 +18,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
 #include <QSpinBox>
 #include <QTest>
 #include <memory>
@@ -42,26 +45,22 @@ public:
     QStringList saveStartNames;
 };
 
-// Stands in for a panel that keeps settings of its own in the file: a
-// six-key button (Loop and Caption) or a circuit (Title).
-class FakePanelSettings : public StoredSettings
+// Stands in for a six-key panel that keeps settings of its own in the file:
+// one button's Loop and Caption.
+class FakePanelSettings : public NullSixKeyPanel
 {
 public:
-    FakePanelSettings(QString section, bool keepsLoop)
-        : m_section(std::move(section)), m_keepsLoop(keepsLoop)
-    {
-    }
+    explicit FakePanelSettings(QString section) : m_section(std::move(section)) {}
 
     void SaveSettings(SceneFileStorage &storage) override
     {
-        if (m_keepsLoop)
-            storage.writeBool(m_section + QStringLiteral("\\Loop"), loop);
-        storage.writeText(m_section + textEntry(), text);
+        storage.writeBool(m_section + QStringLiteral("\\Loop"), loop);
+        storage.writeText(m_section + QStringLiteral("\\Caption"), text);
     }
     std::function<void()> ReadSettings(const SceneFileStorage &storage) const override
     {
-        const bool newLoop = m_keepsLoop ? storage.readBool(m_section + QStringLiteral("\\Loop"), true) : loop;
-        const QString newText = storage.readText(m_section + textEntry(), QString());
+        const bool newLoop = storage.readBool(m_section + QStringLiteral("\\Loop"), true);
+        const QString newText = storage.readText(m_section + QStringLiteral("\\Caption"), QString());
         auto *self = const_cast<FakePanelSettings *>(this);
         return [self, newLoop, newText] {
             self->loop = newLoop;
@@ -73,13 +72,7 @@ public:
     QString text;
 
 private:
-    QString textEntry() const
-    {
-        return m_keepsLoop ? QStringLiteral("\\Caption") : QStringLiteral("\\Title");
-    }
-
     QString m_section;
-    bool m_keepsLoop;
 };
 
 inline QByteArray ReadFile(const QString &path)
@@ -125,25 +118,21 @@ inline QStringList SectionLines(const QByteArray &file, const QString &section)
 inline const QByteArray kPattern = QByteArray::fromHex("8101810081008180");
 
 // A main window with the file dialogs answered by the test and stand-ins for
-// the six-key panels and the circuit titles bound to the file commands.
+// the six-key panels bound in their table; the circuit titles are the
+// window's own six-circuit panels.
 struct FileMenu
 {
     explicit FileMenu(const QByteArray &settingsFile = QByteArray()) : fixture(settingsFile)
     {
         fixture.form().sceneFile().setFileDialogs(dialogs);
-        // Titles bound first: the file keeps the six-key panels before them anyway.
-        for (int c = 1; c <= 6; ++c) {
-            titles.push_back(std::make_unique<FakePanelSettings>(
-                QStringLiteral("\\6Lights\\Circle%1").arg(c), false));
-            fixture.form().panelSettings().bindCircuitTitle(c, titles.back().get());
-        }
         for (int p = 1; p <= 10; ++p) {
-            sixKeys.push_back(std::make_unique<FakePanelSettings>(
-                QStringLiteral("\\6key%1\\key1").arg(p), true));
-            fixture.form().panelSettings().bindSixKeyPanel(p, sixKeys.back().get());
+            sixKeys.push_back(std::make_unique<FakePanelSettings>(QStringLiteral("\\6key%1\\key1").arg(p)));
+            fixture.form().panels().SixKeyPanels.bind(p, sixKeys.back().get());
         }
     }
 
+    // The title field of circuit 1..6.
+    QLineEdit *title(int circuit) { return form().panels().DimmerPanels.at(circuit)->titleEdit(); }
     TForm1 &form() { return fixture.form(); }
     SceneStore &store() { return form().sceneStore(); }
     QString path(const QString &name) const { return fixture.dir.filePath(name); }
@@ -178,7 +167,6 @@ struct FileMenu
 
     MainWindowFixture fixture;
     ScriptedFileDialogs dialogs;
-    std::vector<std::unique_ptr<FakePanelSettings>> titles;
     std::vector<std::unique_ptr<FakePanelSettings>> sixKeys;
 };
 

@@ -76,7 +76,7 @@ void TestBulkCommands::readAllThenSaveHoldsEveryKey()
 
     QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), present.contains(slot));
+        QCOMPARE(fx.form().panels().BoardCheckBoxes.at(slot)->isChecked(), present.contains(slot));
     QCOMPARE(fx.keyList()->currentIndex(), -1);
     QVERIFY(progress.contains(QStringLiteral("掃描 7/19")));
     QVERIFY(progress.contains(QStringLiteral("讀全部 12/62")));
@@ -227,7 +227,7 @@ void TestBulkCommands::commandEndsWhenConnectionLost()
     QCOMPARE(fx.writes().size(), kSlotCount);
     QCOMPARE(fx.transport->openCount(), opensBefore + 1);
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), boards.hasBoard(slot));
+        QCOMPARE(fx.form().panels().BoardCheckBoxes.at(slot)->isChecked(), boards.hasBoard(slot));
 }
 
 void TestBulkCommands::sendAllOrder_data()

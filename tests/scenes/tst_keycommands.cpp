@@ -221,14 +221,14 @@ void TestKeyCommands::scanMarksBoardsThatAnswer()
 
     QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        QCOMPARE(fx.form().boardCheckBox(slot)->isChecked(), boards.hasBoard(slot));
+        QCOMPARE(fx.form().panels().BoardCheckBoxes.at(slot)->isChecked(), boards.hasBoard(slot));
     // The replies carry another key's data than the shown key's: they stay off the panels.
     QCOMPARE(panel2->EncodeBoardData(), shownBefore);
 
     // A reply that arrives after the scan has ended is not counted.
     fx.setBoardPresent(2, false);
     fx.transport->inject(ModbusWireText(Hex("020308") + ScriptedBoards::InitialData(2, 0)));
-    QVERIFY(!fx.form().boardCheckBox(2)->isChecked());
+    QVERIFY(!fx.form().panels().BoardCheckBoxes.at(2)->isChecked());
 }
 
 void TestKeyCommands::scanRestoresOnError_data()

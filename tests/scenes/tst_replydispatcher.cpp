@@ -3,7 +3,6 @@
 #include "fakeviews.h"
 #include "mainwindowfixture.h"
 
-#include "app/formcommandhost.h"
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
 #include "panels/maindimmer.h"
@@ -35,10 +34,10 @@ struct DispatchFixture
     DispatchFixture() : circuits(trace)
     {
         form().sceneStore().bindMainDimmerView(&dimmer);
-        form().commandHost().bindSixCircuits(&circuits);
+        form().panels().SixCircuits = &circuits;
         for (int p = 1; p <= 10; ++p) {
             sixKeys.emplace_back(std::make_unique<FakeSixKeyPanel>(p, trace));
-            form().commandHost().bindSixKeyPanel(p, sixKeys.back().get());
+            form().panels().SixKeyPanels.bind(p, sixKeys.back().get());
         }
         for (int n = 1; n <= 18; ++n)
             initialPanels.append(fx.lightBoard(n)->EncodeBoardData());
@@ -66,7 +65,7 @@ struct DispatchFixture
     {
         QList<int> present;
         for (int slot = 1; slot <= kSlotCount; ++slot)
-            if (form().boardCheckBox(slot)->isChecked())
+            if (form().panels().BoardCheckBoxes.at(slot)->isChecked())
                 present.append(slot);
         return present;
     }
@@ -314,7 +313,7 @@ void TestReplyDispatcher::scanFindsSixCircuitBoard()
     QCOMPARE(pages.se6LightsMno->value(), 5);
     QCOMPARE(pages.cb6LightsEnabled->isChecked(), true);
     // An exception reply does not mark a light board.
-    QCOMPARE(fx.form().boardCheckBox(5)->isChecked(), false);
+    QCOMPARE(fx.form().panels().BoardCheckBoxes.at(5)->isChecked(), false);
 }
 
 void TestReplyDispatcher::mainDimmerReplyMovesTheBars_data()
@@ -358,7 +357,7 @@ void TestReplyDispatcher::mainDimmerReplyMovesTheBars()
             QCOMPARE(dimmer.bar(c, g)->value(), applied ? levels[g - 1][c - 1] : before[g - 1][c - 1]);
     QCOMPARE(dimmer.groupBox(1)->isChecked(), applied ? true : boxesBefore[0]);
     QCOMPARE(dimmer.groupBox(2)->isChecked(), applied ? false : boxesBefore[1]);
-    QCOMPARE(fx.form().boardCheckBox(kMainDimmerSlot)->isChecked(), scanFlag);
+    QCOMPARE(fx.form().panels().BoardCheckBoxes.at(kMainDimmerSlot)->isChecked(), scanFlag);
 }
 
 QTEST_MAIN(TestReplyDispatcher)

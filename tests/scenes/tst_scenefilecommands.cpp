@@ -243,7 +243,7 @@ void TestSceneFileSave::big5RoundTrip()
 {
     FileMenu menu;
     menu.sixKeys[0]->text = QStringLiteral("晴空");
-    menu.titles[5]->text = QStringLiteral("主題");
+    menu.title(6)->setText(QStringLiteral("主題"));
     const QString path = menu.path(QStringLiteral("燈光.kvt"));
     menu.save(path);
 
@@ -255,10 +255,10 @@ void TestSceneFileSave::big5RoundTrip()
     QCOMPARE(menu.form().windowTitle(), path);
 
     menu.sixKeys[0]->text.clear();
-    menu.titles[5]->text.clear();
+    menu.title(6)->clear();
     menu.open(path);
     QCOMPARE(menu.sixKeys[0]->text, QStringLiteral("晴空"));
-    QCOMPARE(menu.titles[5]->text, QStringLiteral("主題"));
+    QCOMPARE(menu.title(6)->text(), QStringLiteral("主題"));
 }
 
 void TestSceneFileSave::cancelledDialogsChangeNothing()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scenes/sceneviews.h"
+#include "scenes/sixkeyview.h"
 
 #include <QByteArray>
 #include <QStringList>
@@ -68,7 +69,19 @@ private:
     std::array<FakeCircuit, 6> m_circuits;
 };
 
-class FakeSixKeyPanel : public SixKeyReplyView
+// A six-key panel that does nothing; a stand-in overrides what its test watches.
+class NullSixKeyPanel : public SixKeyPanelView
+{
+public:
+    void ApplyKeyReply(const QByteArray &) override {}
+    void ApplySensitivityReply(const QByteArray &) override {}
+    void SaveSettings(SceneFileStorage &) override {}
+    std::function<void()> ReadSettings(const SceneFileStorage &) const override { return [] {}; }
+    QString keyIndexText(int) const override { return QString(); }
+    void setButtonCaption(int, const QString &) override {}
+};
+
+class FakeSixKeyPanel : public NullSixKeyPanel
 {
 public:
     FakeSixKeyPanel(int panel, QStringList &trace) : m_panel(panel), m_trace(trace) {}

@@ -88,7 +88,7 @@ void MainWindowFixture::userSelectKey(int keyIndex)
 
 void MainWindowFixture::setBoardPresent(int slot, bool present)
 {
-    window->boardCheckBox(slot)->setChecked(present);
+    window->panels().BoardCheckBoxes.at(slot)->setChecked(present);
 }
 
 void MainWindowFixture::clearTraffic()
