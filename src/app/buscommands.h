@@ -4,6 +4,7 @@
 #include "scenes/bulkcommands.h"
 #include "scenes/keycommands.h"
 #include "scenes/replydispatcher.h"
+#include "scenes/sixkeycommands.h"
 
 // The bus commands of the main window and the reply dispatcher, built over
 // the window's link, key list, menu and panel tables.
@@ -14,7 +15,8 @@ struct BusCommands
         : host(menu, panels, store, stepList),
           context{bus, state, keySelection, host, progress},
           keys(context),
-          bulk(context, keys),
+          sixKeys(context),
+          bulk(context, keys, sixKeys),
           replies(context)
     {
     }
@@ -22,6 +24,7 @@ struct BusCommands
     FormCommandHost host;
     CommandContext context;
     KeyCommands keys;
+    SixKeyCommands sixKeys;
     BulkCommands bulk;
     ReplyDispatcher replies;
 };

@@ -26,6 +26,8 @@ void TForm1::createBusCommands()
     onTriggered(m_menu->miSendKey, &TForm1::miSendKeyClick);
     onTriggered(m_menu->miReadAll, &TForm1::miReadAllClick);
     onTriggered(m_menu->miSendAll, &TForm1::miSendAllClick);
+    onTriggered(m_menu->miRead6Key, &TForm1::miRead6KeyClick);
+    onTriggered(m_menu->miSend6Key, &TForm1::miSend6KeyClick);
     onTriggered(m_menu->N6, &TForm1::N6Click);
 
     // Rules 1 and 2 ('H' 0B, 'H' 02) share a handler; 3 is Modbus, 4 'H' 03.
@@ -68,6 +70,16 @@ void TForm1::miReadAllClick()
 void TForm1::miSendAllClick()
 {
     m_busCommands->bulk.miSendAllClick();
+}
+
+void TForm1::miRead6KeyClick()
+{
+    m_busCommands->sixKeys.miRead6KeyClick();
+}
+
+void TForm1::miSend6KeyClick()
+{
+    m_busCommands->sixKeys.miSend6KeyClick();
 }
 
 void TForm1::N6Click()

@@ -48,6 +48,9 @@ void FormCommandHost::setCommandEnabled(BusCommand command, bool enabled)
     case BusCommand::SendAll:
         m_menu.miSendAll->setEnabled(enabled);
         break;
+    case BusCommand::Read6Key:
+        m_menu.miRead6Key->setEnabled(enabled);
+        break;
     }
 }
 
@@ -80,15 +83,9 @@ SixCircuitBulk *FormCommandHost::sixCircuits()
     return m_panels.SixCircuits;
 }
 
-SixKeyReplyView *FormCommandHost::sixKeyPanel(int panel)
+SixKeyPanelView *FormCommandHost::sixKeyPanel(int panel)
 {
     return m_panels.SixKeyPanels.at(panel);
-}
-
-void FormCommandHost::readSixKeys()
-{
-    // "讀6Key" of the six-key panels belongs here; until they exist there is
-    // nothing to read.
 }
 
 int FormCommandHost::stepIndex() const

@@ -26,8 +26,7 @@ public:
     BoardDataView *lightBoardPanel(int n) override;
     MainDimmerView *mainDimmer() override;
     SixCircuitBulk *sixCircuits() override;
-    SixKeyReplyView *sixKeyPanel(int panel) override;
-    void readSixKeys() override;
+    SixKeyPanelView *sixKeyPanel(int panel) override;
     int stepIndex() const override;
     void setStepIndex(int index) override;
 

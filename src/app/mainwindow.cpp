@@ -14,6 +14,7 @@
 #include "panels/lightboard.h"
 #include "panels/maindimmer.h"
 #include "panels/sixcircuitpage.h"
+#include "panels/sixkey.h"
 #include "protocol/kvterror.h"
 #include "scenes/keyswitch.h"
 #include "scenes/scenefilecommands.h"
@@ -27,6 +28,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
+#include <QPushButton>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -116,6 +118,24 @@ void TForm1::createPanels()
                                            m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
                                           this);
     m_sixCircuitPage->placeInto(m_pages->sixLightsHost);
+    const SixKeyContext sixKeys{*m_panelContext, *m_storage, [this](const QString &text) {
+                                    statusBar()->showMessage(text, kStatusNoticeMs);
+                                }};
+    for (int n = 1; n <= m_panels.SixKeyPanels.count(); ++n) {
+        auto *panel = new Tfm6Key(sixKeys);
+        panel->setObjectName(QStringLiteral("fm6Key%1").arg(n));
+        m_pages->sixKeyHosts[size_t(n)]->addWidget(panel);
+        m_panels.SixKeyPanels.bind(n, panel);
+        if (n == kSixKeyPanelCount) {
+            m_sixKeyPanel10 = panel;
+            // Its sensitivity buttons go through the window's handlers.
+            for (QPushButton *button : {panel->qtButton(), panel->readQtButton()})
+                disconnect(button, &QPushButton::clicked, panel, nullptr);
+            connect(panel->qtButton(), &QPushButton::clicked, this, [this] { guarded([this] { fm6Key10btnQTClick(); }); });
+            connect(panel->readQtButton(), &QPushButton::clicked, this,
+                    [this] { guarded([this] { fm6Key10btnReadQTClick(); }); });
+        }
+    }
     m_mediaBoard = new MediaBoard({m_bus, m_environment.errors, [this](const QString &text) {
                                        statusBar()->showMessage(text, kStatusNoticeMs);
                                    }},
@@ -188,6 +208,9 @@ void TForm1::FormCreate()
     m_pages->PageControl1->setCurrentIndex(0);
     m_busState.scanFlag = false;
 
+    // Each six-key panel restores its buttons from the scene image.
+    m_panels.SixKeyPanels.forEach([](int n, SixKeyPanelView &panel) { panel.SetPanelNumber(n); });
+
     m_panels.DimmerPanels.forEach([this](int c, Tfm6Lights &panel) {
         panel.InitCircuit(c);
         m_sceneStore.bindCircuitView(c, &panel);
@@ -259,6 +282,7 @@ void TForm1::miReadOnlyClick()
     QAction *item = m_menu->miReadOnly;
     item->setChecked(!item->isChecked());
     const bool readOnly = item->isChecked();
+    m_panels.SixKeyPanels.forEach([readOnly](int, SixKeyPanelView &panel) { panel.SetReadOnly(readOnly); });
     m_panels.LightBoardPanels.forEach([readOnly](int, TfmLightBoard &panel) { panel.SetReadOnly(readOnly); });
     m_sixCircuitPage->SetReadOnly(readOnly);
 }
@@ -284,4 +308,14 @@ void TForm1::btn6LightsSendAllClick()
 void TForm1::btn6LightsGetAllClick()
 {
     m_sixCircuitPage->btn6LightsGetAllClick();
+}
+
+void TForm1::fm6Key10btnQTClick()
+{
+    m_sixKeyPanel10->btnQTClick();
+}
+
+void TForm1::fm6Key10btnReadQTClick()
+{
+    m_sixKeyPanel10->btnReadQTClick();
 }

@@ -25,6 +25,7 @@ class SceneFileCommands;
 class SceneFileStorage;
 class SixCircuitPage;
 class StatusProgress;
+class Tfm6Key;
 class TfmLightBoard;
 class TfrmCommSetup;
 class TrafficLog;
@@ -94,6 +95,12 @@ public slots:
     void miSendKeyClick();
     void miReadAllClick();
     void miSendAllClick();
+    // "讀6Key" and "儲6Key".
+    void miRead6KeyClick();
+    void miSend6KeyClick();
+    // The sensitivity buttons of fm6Key10 come here; they run the panel's own.
+    void fm6Key10btnQTClick();
+    void fm6Key10btnReadQTClick();
     void N6Click();
     void ApdDataPacket1StringPacket(const QByteArray &packet);
     void ApdDataPacket3StringPacket(const QByteArray &packet);
@@ -126,6 +133,7 @@ private:
     TfrmCommSetup *m_commSetup = nullptr;
     SixCircuitPage *m_sixCircuitPage = nullptr;
     MainDimmer *m_mainDimmer = nullptr;
+    Tfm6Key *m_sixKeyPanel10 = nullptr;
     MediaBoard *m_mediaBoard = nullptr;
     std::unique_ptr<BusCommands> m_busCommands;
     WindowPanels m_panels;

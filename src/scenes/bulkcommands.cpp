@@ -10,6 +10,7 @@
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
 #include "scenes/progressstatus.h"
+#include "scenes/sixkeycommands.h"
 
 #include <algorithm>
 
@@ -20,8 +21,9 @@ const QString kSendAllCaption = QStringLiteral("儲全部");
 
 } // namespace
 
-BulkCommands::BulkCommands(const CommandContext &context, KeyCommands &keyCommands)
-    : m_context(context), m_keyCommands(keyCommands)
+BulkCommands::BulkCommands(const CommandContext &context, KeyCommands &keyCommands,
+                           SixKeyCommands &sixKeyCommands)
+    : m_context(context), m_keyCommands(keyCommands), m_sixKeyCommands(sixKeyCommands)
 {
 }
 
@@ -52,7 +54,7 @@ void BulkCommands::miReadAllClick()
     const LinkDropWatch drop(m_context.bus.link, kReadAllCaption);
     if (!m_keyCommands.recentScan())
         m_keyCommands.miScanClick();
-    host.readSixKeys();
+    m_sixKeyCommands.readSixKeys(kReadAllCaption);
     RunOverKeys(keyLoop(), drop, kReadAllCaption, KeyRange(0, kKeyCount), kPassPauseMs,
                 [this] { m_keyCommands.readKey(kReadAllCaption, false); });
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 class KeyCommands;
+class SixKeyCommands;
 
 // "讀全部", "儲全部" and "測試按鍵". The loops run the key switch and the
 // one-key read or send for each key; only their own menu item is disabled
@@ -17,7 +18,7 @@ public:
     static constexpr int kSendAllKeys = 30;
     static constexpr int kLastStepIndex = 3;
 
-    BulkCommands(const CommandContext &context, KeyCommands &keyCommands);
+    BulkCommands(const CommandContext &context, KeyCommands &keyCommands, SixKeyCommands &sixKeyCommands);
 
     // Scans first when the last scan is not recent, reads the six-key
     // boards, then reads every key into the store. Leaves no key selected.
@@ -39,6 +40,7 @@ private:
 
     CommandContext m_context;
     KeyCommands &m_keyCommands;
+    SixKeyCommands &m_sixKeyCommands;
     bool m_readingAll = false;
     bool m_sendingAll = false;
 };

@@ -7,11 +7,11 @@ class KeySelection;
 class MainDimmerView;
 class ProgressStatus;
 class SixCircuitBulk;
-class SixKeyReplyView;
+class SixKeyPanelView;
 struct BusState;
 
 // The menu commands that disable their own item while they run.
-enum class BusCommand { Scan, ReadAll, SendAll };
+enum class BusCommand { Scan, ReadAll, SendAll, Read6Key };
 
 // What the bus commands and the reply dispatcher reach of the main window,
 // besides the bus, the key list and the progress line. Kinds of panel that
@@ -37,9 +37,7 @@ public:
     virtual MainDimmerView *mainDimmer() = 0;
     virtual SixCircuitBulk *sixCircuits() = 0;
     // The six-key panel 1..10.
-    virtual SixKeyReplyView *sixKeyPanel(int panel) = 0;
-    // "讀6Key": the key settings of every six-key board marked present.
-    virtual void readSixKeys() = 0;
+    virtual SixKeyPanelView *sixKeyPanel(int panel) = 0;
 
     // The step selector ComboBox2: index 0..3 for "1".."4", -1 for none.
     virtual int stepIndex() const = 0;

@@ -79,6 +79,10 @@ public:
     std::function<void()> ReadSettings(const SceneFileStorage &) const override { return [] {}; }
     QString keyIndexText(int) const override { return QString(); }
     void setButtonCaption(int, const QString &) override {}
+    void RequestKeySetting(int) override {}
+    void SendAllKeys() override {}
+    void SetPanelNumber(int) override {}
+    void SetReadOnly(bool) override {}
 };
 
 class FakeSixKeyPanel : public NullSixKeyPanel
