@@ -131,7 +131,11 @@ void MainPages::buildPageControl1()
         ts6Key[size_t(k)] = page;
         auto *grid = new QGridLayout(page);
         grid->setContentsMargins(2, 2, 2, 2);
-        sixKeyHosts[size_t(k)] = NewHost(grid, 0, 0);
+        // The six-key panel fills the page's height left of the outputs.
+        auto *host = new QVBoxLayout;
+        host->setContentsMargins(0, 0, 0, 0);
+        grid->addLayout(host, 0, 0, 2, 1);
+        sixKeyHosts[size_t(k)] = host;
         grid->setColumnStretch(0, 1);
         // The six-key board's relay outputs: the light-board panel of its slot.
         m_lightBoardHosts[size_t(SixKeyPanelSlot(k) - 1)] = NewHost(grid, 0, 1);

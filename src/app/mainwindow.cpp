@@ -32,6 +32,7 @@
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "link/errorreporter.h"
 #include "link/pacer.h"
+#include "link/scopeguard.h"
 #include "link/trafficlog.h"
 #include "protocol/boardtable.h"
 #include "protocol/kvterror.h"
@@ -424,6 +425,12 @@ void Tfm6Key::btns6KeyArrayButtonClicked(int column, int row)
 
 void Tfm6Key::SendAllKeys()
 {
+    // btnSendKey is disabled while the six frames go out; a send reached
+    // again from inside (a "儲6Key" meanwhile) has nothing to add.
+    if (m_sendingAll)
+        return;
+    QToolButton *sendKey = m_btnSendKey;
+    const CommandRunning running(m_sendingAll, [sendKey](bool enabled) { sendKey->setEnabled(enabled); });
     KeySelection &keys = m_context.panel.keys;
     Pacer &pacer = m_context.panel.bus.pacer;
     // So that no button is reassigned; the buttons are sent as they stand,

@@ -157,6 +157,7 @@ private:
     SixKeyContext m_context;
     int m_panel = 0;
     bool m_readOnly = false;
+    bool m_sendingAll = false;
     int m_lastPosition = 0;
     std::array<ButtonControls, kSixKeyButtonCount> m_controls{};
     SixKeyButtonGrid *m_grid = nullptr;

@@ -10,6 +10,7 @@
 #include "scenes/keyselection.h"
 #include "scenes/maindimmerdata.h"
 #include "scenes/sceneviews.h"
+#include "scenes/sixkeyview.h"
 
 namespace {
 

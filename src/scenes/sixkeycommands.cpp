@@ -4,6 +4,7 @@
 #include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "protocol/boardtable.h"
+#include "scenes/progressstatus.h"
 #include "scenes/sixkeyview.h"
 
 namespace {
@@ -28,17 +29,21 @@ void SixKeyCommands::readSixKeys(const QString &command)
     const CommandRunning running(m_reading, [&host](bool enabled) {
         host.setCommandEnabled(BusCommand::Read6Key, enabled);
     });
+    ProgressStatus &progress = m_context.progress;
+    const auto clear = OnScopeExit([&progress] { progress.clearProgress(); });
     Pacer &pacer = m_context.bus.pacer;
     const LinkDropWatch drop(m_context.bus.link, command);
-    for (int n = 1; n <= kSixKeyPanelCount; ++n) {
-        if (!host.isBoardPresent(SixKeyPanelSlot(n)))
-            continue;
+    const QList<int> panels = presentPanels();
+    const int total = int(panels.size()) * kPositions;
+    int done = 0;
+    for (int n : panels) {
         for (int position = 1; position <= kPositions; ++position) {
             drop.check();
             // Looked up each time: nothing holds on to a panel across events.
             SixKeyPanelView *panel = host.sixKeyPanel(n);
-            if (!panel)
+            if (!panel || !host.isBoardPresent(SixKeyPanelSlot(n)))
                 break;
+            progress.showProgress(kReadCaption, ++done, total);
             panel->RequestKeySetting(position);
             pacer.processEvents();
             pacer.pause(kStepPauseMs);
@@ -53,16 +58,29 @@ void SixKeyCommands::miSend6KeyClick()
         return;
     CommandHost &host = m_context.host;
     const CommandRunning running(m_sending);
+    ProgressStatus &progress = m_context.progress;
+    const auto clear = OnScopeExit([&progress] { progress.clearProgress(); });
     Pacer &pacer = m_context.bus.pacer;
     const LinkDropWatch drop(m_context.bus.link, kSendCaption);
-    for (int n = 1; n <= kSixKeyPanelCount; ++n) {
-        if (!host.isBoardPresent(SixKeyPanelSlot(n)))
-            continue;
+    const QList<int> panels = presentPanels();
+    int done = 0;
+    for (int n : panels) {
         drop.check();
-        if (SixKeyPanelView *panel = host.sixKeyPanel(n))
+        progress.showProgress(kSendCaption, ++done, int(panels.size()));
+        SixKeyPanelView *panel = host.sixKeyPanel(n);
+        if (panel && host.isBoardPresent(SixKeyPanelSlot(n)))
             panel->SendAllKeys();
         pacer.processEvents();
         pacer.pause(kStepPauseMs);
     }
     drop.check();
+}
+
+QList<int> SixKeyCommands::presentPanels() const
+{
+    QList<int> panels;
+    for (int n = 1; n <= kSixKeyPanelCount; ++n)
+        if (m_context.host.isBoardPresent(SixKeyPanelSlot(n)))
+            panels.append(n);
+    return panels;
 }

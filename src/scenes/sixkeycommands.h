@@ -2,6 +2,7 @@
 
 #include "scenes/commandhost.h"
 
+#include <QList>
 #include <QString>
 
 // "讀6Key" and "儲6Key": the key settings of every six-key board whose board
@@ -25,6 +26,12 @@ public:
     void readSixKeys(const QString &command);
 
 private:
+    // The panels whose board checkbox is set, in number order, as they are
+    // when the command starts.
+    // The panels whose board checkbox is set when the command starts (for
+    // its progress); one unchecked meanwhile is skipped.
+    QList<int> presentPanels() const;
+
     CommandContext m_context;
     bool m_reading = false;
     bool m_sending = false;

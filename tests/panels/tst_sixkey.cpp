@@ -12,6 +12,7 @@
 #include "protocol/kvterror.h"
 #include "scenes/keytables.h"
 #include "scenes/scenefilecommands.h"
+#include "scenes/scenefilestorage.h"
 #include "scenes/scenestore.h"
 
 #include <QAction>
@@ -370,7 +371,7 @@ private slots:
             fx->clearTraffic();
             click(p, 2);
             const QByteArray sent = Payload(fx->writes().value(0));
-            if (sent != Bytes("1410008400010209") + char(f))
+            if (sent != Bytes("141000840001020A") + char(f))
                 wrong.append(f);
         }
         QCOMPARE(wrong, QList<int>());
@@ -411,7 +412,7 @@ private slots:
         QTest::addColumn<QByteArray>("payload");
         QTest::addRow("1..6") << QList<int>{1, 2, 3, 4, 5, 6} << Bytes("11100089000306" "1206160A1A0E");
         QTest::addRow("all 2") << QList<int>{2, 2, 2, 2, 2, 2} << Bytes("11100089000306" "0A0A0A0A0A0A");
-        QTest::addRow("0 and 63") << QList<int>{0, 63, 10, 0, 63, 10} << Bytes("11100089000306" "0202FE2AFE2A");
+        QTest::addRow("0 and 63") << QList<int>{0, 63, 10, 0, 63, 10} << Bytes("11100089000306" "0202FEFE2A2A");
     }
 
     void sensitivityGoesOutInBoardOrder()
@@ -569,7 +570,7 @@ private slots:
         QVERIFY2(fx->errors.errors().isEmpty(), qPrintable(fx->errors.errors().join('\n')));
         Tfm6Key *p = panel(2);
         // Position p's reply lands on button KeyButtonOrder(p).
-        QCOMPARE(p->grid()->property("hints").toStringList(), QStringList({"1", "3", "18", "0", "16", "27"}));
+        QCOMPARE(p->grid()->property("hints").toStringList(), QStringList({"1", "16", "18", "0", "2", "27"}));
         QCOMPARE(p->timeValueBox(4)->value(), 1);
         QCOMPARE(p->timeValueBox(3)->value(), 6);
         QCOMPARE(panelLogLines().size(), 6);
@@ -653,7 +654,7 @@ private slots:
                 p->stopBox(b)->setChecked(v % 3 == 0);
                 (v % 4 == 0 ? p->minutesButton(b) : p->secondsButton(b))->setChecked(true);
                 p->timeValueBox(b)->setValue(v % 32);
-                p->sensitivityBox(b)->setValue(v);
+                p->sensitivityBox(b)->setValue(v % 64);
                 p->grid()->setHint(b, QString::number(v % 62));
                 p->grid()->setCaption(b, KeyName(v % 62));
             }
@@ -669,7 +670,7 @@ private slots:
         const QHash<QString, QString> key = file.value(QStringLiteral("6key10\\key6"));
         QCOMPARE(key.value(QStringLiteral("Loop")), QStringLiteral("FALSE"));
         QCOMPARE(key.value(QStringLiteral("Value")), QString::number(66 % 32));
-        QCOMPARE(key.value(QStringLiteral("QTValue")), QStringLiteral("66"));
+        QCOMPARE(key.value(QStringLiteral("QTValue")), QString::number(66 % 64));
         QCOMPARE(key.value(QStringLiteral("Hint")), QStringLiteral("4"));
         QCOMPARE(key.value(QStringLiteral("Second")), QStringLiteral("TRUE"));
         QCOMPARE(key.value(QStringLiteral("Minute")), QStringLiteral("FALSE"));
