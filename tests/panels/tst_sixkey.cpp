@@ -210,6 +210,27 @@ private slots:
         QCOMPARE(panel(1)->grid()->property("captions").toStringList(), QStringList(6, QString()));
     }
 
+    void startUpRestoresKvtIniAndClosingSavesOnlyIntoTheImage()
+    {
+        const QByteArray ini = "[6key2\\key3]\r\nLoop=FALSE\r\nStop=TRUE\r\nSecond=FALSE\r\nMinute=TRUE\r\n"
+                               "Value=17\r\nQTValue=40\r\nCaption=abc\r\nHint=4\r\n\r\n";
+        MainWindowFixture started(ini);
+        auto *p = started.find<Tfm6Key>(QStringLiteral("fm6Key2"));
+        QCOMPARE(Describe(StateOf(p, 3)), QStringLiteral("loop=0 stop=1 min=1 t=17 qt=40 caption=abc hint=4"));
+        QCOMPARE(Describe(StateOf(p, 2)), QStringLiteral("loop=1 stop=0 min=0 t=0 qt=8 caption= hint="));
+
+        p->grid()->setHint(3, QStringLiteral("7"));
+        p->sensitivityBox(6)->setValue(3);
+        started.form().close();
+        const SceneFileStorage &storage = started.form().storage();
+        QCOMPARE(storage.readText(QStringLiteral("\\6key2\\key3\\Hint"), QString()), QStringLiteral("7"));
+        QCOMPARE(storage.readInteger(QStringLiteral("\\6key2\\key6\\QTValue"), -1), 3);
+        QCOMPARE(storage.readBool(QStringLiteral("\\6key10\\key1\\Second"), false), true);
+        QFile file(started.settingsPath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), ini);
+    }
+
     void aNewPanelHoldsItsOwnValues()
     {
         const SixKeyContext context{fx->form().panelContext(), fx->form().storage(), [](const QString &) {}};
