@@ -219,9 +219,11 @@ QWidget *Tfm6Key::buildGroup(int b)
     auto *group = Named(new QFrame, QStringLiteral("gbKey%1").arg(b));
     group->setFrameShape(QFrame::StyledPanel);
     auto *grid = new QGridLayout(group);
-    grid->setContentsMargins(3, 2, 3, 2);
-    grid->setHorizontalSpacing(2);
+    grid->setContentsMargins(2, 1, 2, 1);
+    grid->setHorizontalSpacing(1);
     grid->setVerticalSpacing(1);
+    // Narrow groups on a narrow page: the captions keep their full width.
+    group->setStyleSheet(QStringLiteral("QCheckBox, QRadioButton { spacing: 2px; }"));
 
     ButtonControls &c = m_controls[size_t(b - 1)];
     c.loop = Named(new QCheckBox(QStringLiteral("Loop")), QStringLiteral("cbLoop%1").arg(b));
@@ -238,6 +240,8 @@ QWidget *Tfm6Key::buildGroup(int b)
     c.sensitivity->setValue(kNewPanelSensitivity);
     c.sensitivity->setToolTip(kSensitivityHint);
     auto *label = Named(new QLabel(QStringLiteral("靈敏度")), QStringLiteral("lbQT%1").arg(b));
+    for (QWidget *w : std::initializer_list<QWidget *>{c.loop, c.stop, c.seconds, c.minutes, label})
+        w->setSizePolicy(QSizePolicy::Minimum, w->sizePolicy().verticalPolicy());
 
     grid->addWidget(c.loop, 0, 0);
     grid->addWidget(c.stop, 0, 1);
