@@ -20,7 +20,7 @@ void BM_LogLineWithView(benchmark::State &state)
     const QString line = QStringLiteral(":01 03 00 09 00 04 EF \r\n(4)");
     for (auto _ : state) {
         for (int i = 0; i < 1002; ++i)
-            log.LogLine(line);
+            log.LogLine(line, BusDirection::Sent);
         // Let the view repaint once, as the commands' event processing does.
         QCoreApplication::processEvents();
     }
@@ -37,7 +37,7 @@ void BM_LogLineHiddenView(benchmark::State &state)
     const QString line = QStringLiteral(":01 03 00 09 00 04 EF \r\n(4)");
     for (auto _ : state) {
         for (int i = 0; i < 1002; ++i)
-            log.LogLine(line);
+            log.LogLine(line, BusDirection::Sent);
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations() * 1002);
@@ -51,7 +51,7 @@ void BM_LogLineModelOnly(benchmark::State &state)
     const QString line = QStringLiteral("#>480B010610FF0F0000000000005A");
     for (auto _ : state)
         for (int i = 0; i < 1002; ++i)
-            log.LogLine(line);
+            log.LogLine(line, BusDirection::Sent);
     state.SetItemsProcessed(state.iterations() * 1002);
 }
 BENCHMARK(BM_LogLineModelOnly)->Unit(benchmark::kMillisecond);

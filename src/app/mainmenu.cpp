@@ -41,6 +41,8 @@ MainMenu::MainMenu(QMenuBar *bar)
     N2 = AddItem(N1, "N2", "開啟");
     N3 = AddItem(N1, "N3", "存檔");
     N5 = AddItem(N1, "N5", "重新讀入");
+    N1->addSeparator();
+    miSaveRecord = AddItem(N1, "miSaveRecord", "儲存記錄…");
 
     miScan = AddItem(bar, "miScan", "掃描");
     btnRead = AddItem(bar, "btnRead", "讀按鍵");

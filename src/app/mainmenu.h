@@ -21,6 +21,7 @@ public:
     QAction *N2 = nullptr; // "開啟"
     QAction *N3 = nullptr; // "存檔"
     QAction *N5 = nullptr; // "重新讀入"
+    QAction *miSaveRecord = nullptr; // "儲存記錄…", also in the log's context menu
     QAction *miScan = nullptr;
     QAction *btnRead = nullptr;
     QAction *miReadAll = nullptr;

@@ -5,10 +5,14 @@
 #include "app/commsetupdialog.h"
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
+#include "app/qtfiledialogs.h"
+#include "app/recordcommands.h"
 #include "app/scenefilesetup.h"
 #include "app/statusprogress.h"
+#include "app/trafficlogview.h"
 #include "link/devicelink.h"
 #include "link/errorreporter.h"
+#include "link/pacer.h"
 #include "link/trafficlog.h"
 #include "mediaboard/mediaboard.h"
 #include "panels/lightboard.h"
@@ -59,6 +63,9 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("燈光設定"));
     resize(877, 647);
+    // The bus record keeps the pacer's time of every line.
+    Pacer &pacer = m_environment.pacer;
+    m_log->record().setClock([&pacer] { return pacer.now().toMSecsSinceEpoch(); });
 
     // The settings storage on kvt.ini beside the program; a file that cannot
     // be read is reported and the window starts with an empty image.
@@ -79,6 +86,11 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
                          m_environment.pacer, m_environment.errors,
                          [this](const QString &caption) { setWindowTitle(caption); }},
         MainFormProperties(*m_link, m_environment.errors, *m_pages), this, m_environment.showModal);
+    m_recordCommands = std::make_unique<RecordCommands>(
+        RecordCommands::Context{m_log->record(),
+                                [this](bool enabled) { m_menu->miSaveRecord->setEnabled(enabled); },
+                                [this](const QString &text) { statusBar()->showMessage(text, kStatusNoticeMs); }},
+        std::make_unique<QtRecordFileDialog>(this, m_environment.showModal));
 
     createPanels();
     createBusCommands();
@@ -170,6 +182,13 @@ void TForm1::connectHandlers()
     connect(m_menu->N2, &QAction::triggered, this, [this] { guarded([this] { N2Click(); }); });
     connect(m_menu->N3, &QAction::triggered, this, [this] { guarded([this] { N3Click(); }); });
     connect(m_menu->N5, &QAction::triggered, this, [this] { guarded([this] { N5Click(); }); });
+    connect(m_menu->miSaveRecord, &QAction::triggered, this, [this] { guarded([this] { miSaveRecordClick(); }); });
+
+    // The log's context menu: copy and the time, then the save of the record.
+    auto *separator = new QAction(m_pages->ListBox1);
+    separator->setSeparator(true);
+    m_pages->ListBox1->addAction(separator);
+    m_pages->ListBox1->addAction(m_menu->miSaveRecord);
 }
 
 void TForm1::connectFlag(QAction *item, const std::function<void()> &handler)
@@ -258,6 +277,11 @@ void TForm1::N3Click()
 void TForm1::N5Click()
 {
     m_sceneFile->N5Click();
+}
+
+void TForm1::miSaveRecordClick()
+{
+    m_recordCommands->miSaveRecordClick();
 }
 
 void TForm1::ComboBox1Enter()

@@ -21,6 +21,7 @@ class MainDimmer;
 class MainMenu;
 class MediaBoard;
 class QAction;
+class RecordCommands;
 class SceneFileCommands;
 class SceneFileStorage;
 class SixCircuitPage;
@@ -69,6 +70,8 @@ public:
     KeyCommands &keyCommands();
     // The file menu's commands.
     SceneFileCommands &sceneFile() { return *m_sceneFile; }
+    // "儲存記錄…" of the bus record.
+    RecordCommands &recordCommands() { return *m_recordCommands; }
 
     // Runs a handler through the error guard.
     void guarded(const std::function<void()> &handler);
@@ -84,6 +87,7 @@ public slots:
     void N2Click();
     void N3Click();
     void N5Click();
+    void miSaveRecordClick();
     // The board checkbox of the main dimmer shows or hides its controls.
     void cbBoard2Click();
     // "全傳" and "全讀" of page "6回調光".
@@ -139,5 +143,6 @@ private:
     WindowPanels m_panels;
     PanelSettingsList m_panelSettings{[this] { return m_panels.storedSettings(); }};
     std::unique_ptr<SceneFileCommands> m_sceneFile;
+    std::unique_ptr<RecordCommands> m_recordCommands;
     bool m_shownOnce = false;
 };

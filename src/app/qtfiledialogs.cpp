@@ -8,6 +8,7 @@
 const QString QtFileDialogs::kOpenFilter =
     QStringLiteral("燈光設定檔 (*.kvt);;通用設定檔 (*.ini);;所有檔案 (*)");
 const QString QtFileDialogs::kSaveFilter = QStringLiteral("燈光設定檔 (*.kvt)");
+const QString QtRecordFileDialog::kFilter = QStringLiteral("記錄檔 (*.txt);;所有檔案 (*)");
 
 namespace {
 
@@ -23,12 +24,10 @@ void Prepare(QFileDialog &dialog, QFileDialog::AcceptMode mode, const QString &f
     dialog.setDefaultSuffix(QStringLiteral("kvt"));
 }
 
-} // namespace
-
-std::optional<QString> QtFileDialogs::run(QFileDialog &dialog) const
+std::optional<QString> Run(QFileDialog &dialog, const std::function<void(QDialog &)> &showModal)
 {
-    if (m_showModal)
-        m_showModal(dialog);
+    if (showModal)
+        showModal(dialog);
     else
         dialog.exec();
     if (dialog.result() != QDialog::Accepted)
@@ -37,6 +36,13 @@ std::optional<QString> QtFileDialogs::run(QFileDialog &dialog) const
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;
     return files.first();
+}
+
+} // namespace
+
+std::optional<QString> QtFileDialogs::run(QFileDialog &dialog) const
+{
+    return Run(dialog, m_showModal);
 }
 
 std::optional<QString> QtFileDialogs::openSceneFile()
@@ -53,4 +59,17 @@ std::optional<QString> QtFileDialogs::saveSceneFile(const QString &startName)
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(startName);
     return run(dialog);
+}
+
+std::optional<QString> QtRecordFileDialog::saveRecordFile(const QString &startName)
+{
+    QFileDialog dialog(m_parent);
+    dialog.setObjectName(QStringLiteral("dlgSaveRecord"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(kFilter);
+    dialog.setDirectory(QDir::currentPath());
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(startName);
+    return Run(dialog, m_showModal);
 }

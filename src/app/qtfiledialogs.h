@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/recordcommands.h"
 #include "scenes/filedialogs.h"
 
 #include <functional>
@@ -30,6 +31,27 @@ public:
 private:
     std::optional<QString> run(QFileDialog &dialog) const;
 
+    QWidget *m_parent;
+    std::function<void(QDialog &)> m_showModal;
+};
+
+// The save dialog of "儲存記錄…" as a real QFileDialog in the current folder,
+// adding ".txt" to a name typed without an extension; replacing an existing
+// file is asked first.
+class QtRecordFileDialog : public RecordFileDialog
+{
+public:
+    explicit QtRecordFileDialog(QWidget *parent, std::function<void(QDialog &)> showModal = {})
+        : m_parent(parent), m_showModal(std::move(showModal))
+    {
+    }
+
+    // "記錄檔" (*.txt) and "所有檔案".
+    std::optional<QString> saveRecordFile(const QString &startName) override;
+
+    static const QString kFilter;
+
+private:
     QWidget *m_parent;
     std::function<void(QDialog &)> m_showModal;
 };

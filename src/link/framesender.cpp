@@ -11,7 +11,7 @@ void SendBoardFrame(BusContext &bus, const QByteArray &payload)
 {
     const QByteArray frame = BoardFrame(payload);
     bus.link.write(frame);
-    bus.log.LogLine(BoardFrameLogLine(frame));
+    bus.log.LogLine(BoardFrameLogLine(frame), BusDirection::Sent);
     // Blocks without processing events: replies are handled only afterwards.
     bus.pacer.pause(kBoardFramePauseMs);
 }
@@ -22,7 +22,7 @@ void SendModbusFrame(BusContext &bus, const QByteArray &payload)
     bus.pacer.processEvents();
     bus.link.write(wire);
     bus.pacer.processEvents();
-    bus.log.LogLine(ModbusSendLogLine(payload));
+    bus.log.LogLine(ModbusSendLogLine(payload), BusDirection::Sent);
     bus.pacer.pause(kModbusFramePauseMs);
     bus.pacer.processEvents();
 }

@@ -1,12 +1,14 @@
 #include "link/trafficlog.h"
 
-void TrafficLog::LogLine(const QString &text)
+void TrafficLog::LogLine(const QString &text, BusDirection direction)
 {
+    const qint64 time = m_record.append(direction, text);
     if (m_lines.size() > kMaxLinesBeforeClear)
         clear();
     const int row = int(m_lines.size());
     beginInsertRows(QModelIndex(), row, row);
     m_lines.append(text);
+    m_times.append(time);
     endInsertRows();
     emit lineAppended(row);
 }
@@ -17,7 +19,18 @@ void TrafficLog::clear()
         return;
     beginRemoveRows(QModelIndex(), 0, int(m_lines.size()) - 1);
     m_lines.clear();
+    m_times.clear();
     endRemoveRows();
+}
+
+void TrafficLog::setShowTime(bool show)
+{
+    if (show == m_showTime)
+        return;
+    m_showTime = show;
+    if (!m_lines.isEmpty())
+        emit dataChanged(index(0), index(int(m_lines.size()) - 1), {Qt::DisplayRole, Qt::ToolTipRole});
+    emit showTimeChanged(show);
 }
 
 int TrafficLog::rowCount(const QModelIndex &parent) const
@@ -30,8 +43,11 @@ QVariant TrafficLog::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_lines.size())
         return {};
     const QString &text = m_lines.at(index.row());
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        if (m_showTime)
+            return LocalTimeOfDay(m_times.at(index.row())) + QStringLiteral("  ") + displayText(text);
         return displayText(text);
+    }
     if (role == RawLineRole)
         return text;
     return {};

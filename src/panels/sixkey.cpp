@@ -482,7 +482,8 @@ void Tfm6Key::ApplyKeyReply(const QByteArray &data)
     m_context.panel.bus.log.LogLine(QStringLiteral("i:%1, j:%2, Value:%3, name:%4")
                                         .arg(button)
                                         .arg(keyIndex + 1)
-                                        .arg(QString::number(code, 16).toUpper(), name));
+                                        .arg(QString::number(code, 16).toUpper(), name),
+                                    BusDirection::Note);
     m_context.panel.bus.pacer.processEvents();
     m_grid->update();
 }

@@ -78,20 +78,20 @@ void ReplyDispatcher::markPresent(int slot)
 void ReplyDispatcher::ApdDataPacket1StringPacket(const QByteArray &packet)
 {
     TrafficLog &log = m_context.bus.log;
-    log.LogLine(BoardReplyLogLine(packet));
+    log.LogLine(BoardReplyLogLine(packet), BusDirection::Received);
     const BoardReply reply = BoardReply::parse(packet);
     if (!reply.hasBusId())
         return;
     const int id = reply.busId();
     const int slot = FindSlotById(id);
     if (slot < 0) {
-        log.LogLine(UnknownBoardLogLine(id));
+        log.LogLine(UnknownBoardLogLine(id), BusDirection::Note);
         return;
     }
-    log.LogLine(KnownBoardLogLine(id));
+    log.LogLine(KnownBoardLogLine(id), BusDirection::Note);
     if (!reply.isKeySettings())
         return;
-    log.LogLine(KeySettingsLogLine(id, slot, packet));
+    log.LogLine(KeySettingsLogLine(id, slot, packet), BusDirection::Note);
     if (m_context.state.scanFlag) {
         markPresent(slot);
         return;
@@ -122,7 +122,7 @@ void ReplyDispatcher::applyBoardFrame(int slot, const QByteArray &pairs)
 
 void ReplyDispatcher::ApdDataPacket4StringPacket(const QByteArray &packet)
 {
-    m_context.bus.log.LogLine(OutputReplyLogLine(packet));
+    m_context.bus.log.LogLine(OutputReplyLogLine(packet), BusDirection::Received);
 }
 
 void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
@@ -138,7 +138,7 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
     } else if (function == kWriteFunction) {
         count = DecimalField(reply.registerCountText());
     }
-    m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data));
+    m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data), BusDirection::Received);
 
     if (function == kReadFunction)
         applyModbusData(id, count, data);

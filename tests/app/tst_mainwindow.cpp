@@ -152,8 +152,8 @@ void TestMainWindow::menuBarInDisplayOrder_data()
         << QStringList{" 檔案", "掃描", "讀按鍵", "讀全部", "儲按鍵", "儲全部", "讀6Key",
                        "儲6Key", "測試按鍵", "旗標", "通訊設定", "機板測試"}
         << QList<int>(12, -1);
-    QTest::addRow("file") << "N1" << QStringList{"N2", "N3", "N5"}
-                          << QStringList{"開啟", "存檔", "重新讀入"} << QList<int>{-1, -1, -1};
+    QTest::addRow("file") << "N1" << QStringList{"N2", "N3", "N5", "miSaveRecord"}
+                          << QStringList{"開啟", "存檔", "重新讀入", "儲存記錄…"} << QList<int>{-1, -1, -1, -1};
     QTest::addRow("flags") << "N8"
         << QStringList{"mi6LightsAction", "miRelaymodbus", "miReadOnly", "miCPUmodbus", "TransAllOrder"}
         << QStringList{"調光即時動作", "Relay板用modbus", "唯讀", "CPU板使用modbus", "傳全部使用按鍵名排序"}
@@ -177,6 +177,8 @@ void TestMainWindow::menuBarInDisplayOrder()
     QStringList gotCaptions;
     QList<int> gotChecks;
     for (QAction *item : items) {
+        if (item->isSeparator())
+            continue;
         gotNames.append(item->objectName());
         gotCaptions.append(item->text());
         gotChecks.append(item->isCheckable() ? int(item->isChecked()) : -1);

@@ -60,7 +60,7 @@ void TestTrafficLogView::lastAppendedLineIsSelected()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     for (int i = 1; i <= appends; ++i)
-        log.LogLine(QStringLiteral("line %1").arg(i));
+        log.LogLine(QStringLiteral("line %1").arg(i), BusDirection::Note);
 
     QCOMPARE(view.currentIndex().row(), row);
     const QModelIndexList selected = view.selectionModel()->selectedRows();
@@ -78,11 +78,11 @@ void TestTrafficLogView::lastLineIsScrolledIntoView()
     QVERIFY(QTest::qWaitForWindowExposed(&view));
 
     for (int i = 0; i < 200; ++i)
-        log.LogLine(QStringLiteral(":01 03 00 01 00 04 F7 \r\n(4)"));
+        log.LogLine(QStringLiteral(":01 03 00 01 00 04 F7 \r\n(4)"), BusDirection::Note);
     // The user looks at an older line; the next append brings the view back.
     view.scrollToTop();
     view.setCurrentIndex(log.index(3));
-    log.LogLine(QStringLiteral("newest"));
+    log.LogLine(QStringLiteral("newest"), BusDirection::Note);
 
     const QRect last = view.visualRect(log.index(log.rowCount() - 1));
     QVERIFY(view.viewport()->rect().contains(last.center()));
@@ -97,7 +97,7 @@ void TestTrafficLogView::hiddenListShowsTheLastLineWhenShown()
     TrafficLogView view(&log);
     view.resize(400, 150);
     for (int i = 0; i < 300; ++i)
-        log.LogLine(QStringLiteral("line %1").arg(i));
+        log.LogLine(QStringLiteral("line %1").arg(i), BusDirection::Note);
     QCOMPARE(view.currentIndex().row(), 299);
 
     view.show();
@@ -110,11 +110,11 @@ void TestTrafficLogView::clearLeavesNothingSelected()
 {
     TrafficLog log;
     TrafficLogView view(&log);
-    log.LogLine(QStringLiteral("a"));
-    log.LogLine(QStringLiteral("b"));
+    log.LogLine(QStringLiteral("a"), BusDirection::Note);
+    log.LogLine(QStringLiteral("b"), BusDirection::Note);
     log.clear();
     QVERIFY(view.selectionModel()->selectedRows().isEmpty());
-    log.LogLine(QStringLiteral("c"));
+    log.LogLine(QStringLiteral("c"), BusDirection::Note);
     QCOMPARE(view.currentIndex().row(), 0);
     QCOMPARE(view.selectionModel()->selectedRows().size(), 1);
 }

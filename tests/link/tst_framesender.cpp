@@ -176,7 +176,7 @@ void TestFrameSender::failedWriteLogsAndPausesNothing()
 
     Bus bus;
     bus.link->setOpen(true);
-    bus.log.LogLine(QStringLiteral("earlier line"));
+    bus.log.LogLine(QStringLiteral("earlier line"), BusDirection::Note);
     bus.trace.clear();
     bus.transport->failWriteWith = QStringLiteral("device write error");
 

@@ -40,7 +40,7 @@ void TestTrafficLog::capEmptiesTheListBeforeTheAppend()
 
     TrafficLog log;
     for (int i = 1; i <= appends; ++i)
-        log.LogLine(QStringLiteral("line %1").arg(i));
+        log.LogLine(QStringLiteral("line %1").arg(i), BusDirection::Note);
 
     QCOMPARE(log.lineCount(), lines);
     QCOMPARE(log.rowCount(), lines);
@@ -58,7 +58,7 @@ void TestTrafficLog::appendsInsertRowsWithoutReset()
     QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
 
     for (int i = 0; i < 5; ++i)
-        log.LogLine(QStringLiteral("48 00 00 (4)"));
+        log.LogLine(QStringLiteral("48 00 00 (4)"), BusDirection::Note);
 
     QCOMPARE(inserted.size(), 5);
     for (int i = 0; i < 5; ++i) {
@@ -74,7 +74,7 @@ void TestTrafficLog::capClearKeepsTheModelConsistent()
 {
     TrafficLog log;
     for (int i = 0; i < 1001; ++i)
-        log.LogLine(QStringLiteral("line %1").arg(i));
+        log.LogLine(QStringLiteral("line %1").arg(i), BusDirection::Note);
 
     // The tester checks every signal against the model's state from here on.
     QAbstractItemModelTester tester(&log, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -82,7 +82,7 @@ void TestTrafficLog::capClearKeepsTheModelConsistent()
     QSignalSpy reset(&log, &QAbstractItemModel::modelReset);
     QSignalSpy removed(&log, &QAbstractItemModel::rowsRemoved);
 
-    log.LogLine(QStringLiteral("after the cap"));
+    log.LogLine(QStringLiteral("after the cap"), BusDirection::Note);
 
     QCOMPARE(log.lines(), QStringList{QStringLiteral("after the cap")});
     QCOMPARE(reset.size() + removed.size(), 1);
@@ -99,13 +99,13 @@ void TestTrafficLog::clear()
     log.clear(); // an empty list stays empty
     QCOMPARE(log.rowCount(), 0);
 
-    log.LogLine(QStringLiteral("a"));
-    log.LogLine(QStringLiteral("b"));
+    log.LogLine(QStringLiteral("a"), BusDirection::Note);
+    log.LogLine(QStringLiteral("b"), BusDirection::Note);
     log.clear();
     QCOMPARE(log.rowCount(), 0);
     QCOMPARE(log.lineCount(), 0);
 
-    log.LogLine(QStringLiteral("c"));
+    log.LogLine(QStringLiteral("c"), BusDirection::Note);
     QCOMPARE(log.lines(), QStringList{QStringLiteral("c")});
     QCOMPARE(appended.last().at(0).toInt(), 0);
 }
@@ -120,7 +120,7 @@ void TestTrafficLog::lineAppendedGivesTheNewRow()
     });
 
     for (int i = 0; i < 1003; ++i)
-        log.LogLine(QString::number(i));
+        log.LogLine(QString::number(i), BusDirection::Note);
 
     QCOMPARE(appended.size(), 1003);
     QCOMPARE(appended.at(0).at(0).toInt(), 0);
@@ -160,7 +160,7 @@ void TestTrafficLog::displayTextShowsLineBreaksAsMarks()
     QFETCH(QString, shown);
 
     TrafficLog log;
-    log.LogLine(line);
+    log.LogLine(line, BusDirection::Note);
     const QModelIndex index = log.index(0);
     QCOMPARE(log.data(index, Qt::DisplayRole).toString(), shown);
     // The line itself keeps its CR and LF.
@@ -171,7 +171,7 @@ void TestTrafficLog::displayTextShowsLineBreaksAsMarks()
 void TestTrafficLog::dataOutsideTheListIsEmpty()
 {
     TrafficLog log;
-    log.LogLine(QStringLiteral("only"));
+    log.LogLine(QStringLiteral("only"), BusDirection::Note);
     QVERIFY(!log.data(QModelIndex()).isValid());
     QVERIFY(!log.data(log.index(1)).isValid());
     QCOMPARE(log.line(5), QString());

@@ -158,7 +158,7 @@ void TestKeyCommands::scanPacing()
     MainWindowFixture fx;
     MainMenu &menu = fx.form().menu();
     SetFlag(menu.miRelaymodbus, relayModbus);
-    fx.form().trafficLog().LogLine(QStringLiteral("before the scan"));
+    fx.form().trafficLog().LogLine(QStringLiteral("before the scan"), BusDirection::Note);
     fx.clearTraffic();
 
     // What the window shows while the scan runs, seen from its event points.
