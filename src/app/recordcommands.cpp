@@ -27,7 +27,7 @@ void RecordCommands::miSaveRecordClick()
     // half way; lines logged while the dialog was up are included.
     m_context.record.saveTo(*chosen);
     if (m_context.notify)
-        m_context.notify(savedNotice(*chosen, m_context.record.size()));
+        m_context.notify(savedNotice(*chosen, m_context.record.savedLineCount()));
 }
 
 QString RecordCommands::startName(qint64 msecsSinceEpoch)

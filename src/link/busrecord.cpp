@@ -147,6 +147,9 @@ qint64 BusRecord::append(BusDirection direction, const QString &text)
 
 const BusRecord::Entry &BusRecord::at(int index) const
 {
+    // An empty record has no entry to give: at() raises instead of dividing by zero.
+    if (m_entries.empty())
+        return m_entries.at(0);
     return m_entries.at((m_first + size_t(index)) % m_entries.size());
 }
 

@@ -40,6 +40,8 @@ public:
     int capacity() const { return m_capacity; }
     // Entries dropped because the record was full (oldest first).
     qint64 droppedCount() const { return m_dropped; }
+    // The lines text() writes: the entries and the note of those dropped.
+    int savedLineCount() const { return size() + (m_dropped > 0 ? 1 : 0); }
     // The entry at index 0 (oldest kept) .. size() - 1 (newest).
     const Entry &at(int index) const;
 

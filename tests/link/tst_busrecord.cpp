@@ -64,6 +64,7 @@ private slots:
     void fullRecordThroughTheLog();
     void clearingTheListKeepsTheRecord();
     void saveWritesTheWholeRecordAsUtf8();
+    void emptyRecordSavesAnEmptyFile();
     void saveThatCannotWriteNamesPathAndReason_data();
     void saveThatCannotWriteNamesPathAndReason();
     void diskFillingDuringTheSaveLeavesTheOldFile();
@@ -269,6 +270,18 @@ void TestBusRecord::saveWritesTheWholeRecordAsUtf8()
                                        "2026-12-10 05:31:08.373  \xE2\x80\xBB  ")
                                 + QStringLiteral("掃描：1/19 已回覆：板1").toUtf8() + "\r\n");
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("記錄.txt")});
+}
+
+void TestBusRecord::emptyRecordSavesAnEmptyFile()
+{
+    // Saved before anything was sent.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("r.txt"));
+    BusRecord record;
+    record.saveTo(path);
+    QCOMPARE(ReadAll(path), QByteArray());
+    QCOMPARE(record.savedLineCount(), 0);
+    QVERIFY_THROWS_EXCEPTION(std::out_of_range, record.at(0));
 }
 
 void TestBusRecord::saveThatCannotWriteNamesPathAndReason_data()
