@@ -59,6 +59,7 @@ MainMenu::MainMenu(QMenuBar *bar)
     miReadOnly = AddFlag(N8, "miReadOnly", "唯讀", false);
     miCPUmodbus = AddFlag(N8, "miCPUmodbus", "CPU板使用modbus", true);
     TransAllOrder = AddFlag(N8, "TransAllOrder", "傳全部使用按鍵名排序", false);
+    miAwaitReplies = AddFlag(N8, "miAwaitReplies", "等待回覆", false);
 
     N4 = AddItem(bar, "N4", "通訊設定");
 

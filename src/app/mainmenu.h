@@ -36,6 +36,7 @@ public:
     QAction *miReadOnly = nullptr;
     QAction *miCPUmodbus = nullptr;
     QAction *TransAllOrder = nullptr;
+    QAction *miAwaitReplies = nullptr; // "等待回覆"
     QAction *N4 = nullptr; // "通訊設定"
     QMenu *miTestBoard = nullptr; // "機板測試"
     QAction *N7 = nullptr; // "開始測試"

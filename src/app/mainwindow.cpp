@@ -175,8 +175,10 @@ void TForm1::connectHandlers()
     connect(m_pages->cbMainBoard3, &QCheckBox::toggled, this, [this] { guarded([this] { cbBoard2Click(); }); });
 
     for (QAction *item : {m_menu->mi6LightsAction, m_menu->miRelaymodbus, m_menu->miCPUmodbus,
-                          m_menu->TransAllOrder})
+                          m_menu->TransAllOrder, m_menu->miAwaitReplies})
         connectFlag(item, [this, item] { mi6LightsActionClick(item); });
+    // The commands read the awaited mode from the bus state, as the panels do.
+    connect(m_menu->miAwaitReplies, &QAction::toggled, this, [this](bool on) { m_busState.awaitReplies = on; });
     connectFlag(m_menu->miReadOnly, [this] { miReadOnlyClick(); });
     connect(m_menu->N4, &QAction::triggered, this, [this] { guarded([this] { N4Click(); }); });
     connect(m_menu->N2, &QAction::triggered, this, [this] { guarded([this] { N2Click(); }); });

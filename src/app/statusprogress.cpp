@@ -14,7 +14,10 @@ StatusProgress::StatusProgress(QStatusBar *bar)
     m_bar->setMaximumHeight(14);
     m_bar->setTextVisible(false);
     m_bar->hide();
+    m_summary = new QLabel(bar);
+    m_summary->setObjectName(QStringLiteral("lbSummary"));
     bar->addWidget(m_label, 1);
+    bar->addWidget(m_summary, 2);
     bar->addPermanentWidget(m_bar);
 }
 
@@ -35,4 +38,14 @@ void StatusProgress::clearProgress()
 QString StatusProgress::text() const
 {
     return m_label->text();
+}
+
+void StatusProgress::showSummary(const QString &text)
+{
+    m_summary->setText(text);
+}
+
+QString StatusProgress::summaryText() const
+{
+    return m_summary->text();
 }

@@ -14,10 +14,13 @@ public:
 
     void showProgress(const QString &command, int done, int total) override;
     void clearProgress() override;
+    void showSummary(const QString &text) override;
 
     QString text() const;
+    QString summaryText() const;
 
 private:
     QLabel *m_label;
+    QLabel *m_summary;
     QProgressBar *m_bar;
 };

@@ -25,3 +25,8 @@ void SendBoardFrame(BusContext &bus, const QByteArray &payload);
 // Processes events, writes the Modbus ASCII frame, processes events, logs it,
 // pauses 200 ms, processes events. After a failed write nothing more happens.
 void SendModbusFrame(BusContext &bus, const QByteArray &payload);
+
+// The same without the pause and the events after it, for a sender that
+// waits for the answer instead (the awaited mode).
+void WriteBoardFrame(BusContext &bus, const QByteArray &payload);
+void WriteModbusFrame(BusContext &bus, const QByteArray &payload);

@@ -1,6 +1,9 @@
 #include "link/pacer.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QThread>
 
 void RealPacer::pause(int ms)
@@ -17,4 +20,21 @@ void RealPacer::processEvents()
 QDateTime RealPacer::now() const
 {
     return QDateTime::currentDateTime();
+}
+
+bool RealPacer::waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    // Wakes the event loop at the time-out when nothing else arrives.
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(qMax(0, timeoutMs));
+    QEventLoop loop;
+    while (!done()) {
+        if (clock.elapsed() >= timeoutMs)
+            return false;
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
 }

@@ -283,7 +283,7 @@ void TfmLightBoard::btnSendAllClick()
     const QString what = QStringLiteral("傳送燈光機板%1").arg(m_slot);
     const LinkDropWatch drop(m_context.bus.link, what);
     SendOverKeys({m_context.bus, m_context.keys, m_context.progress}, drop, what, KeyRange(0, kSendAllKeys),
-                 kSendAllKeyPauseMs, [this] { SendBoardModbus(); });
+                 kSendAllKeyPauseMs, [this](int) { SendBoardModbus(); });
 }
 
 bool TfmLightBoard::eventFilter(QObject *watched, QEvent *event)

@@ -42,3 +42,8 @@ QString ModbusReplyLogLine(const QByteArray &received, int id, int function, int
         + QStringLiteral(", id = %1, func = %2, len = %3, ").arg(id).arg(function).arg(length)
         + BytesToHex(data, QStringLiteral(" "));
 }
+
+QString CheckFailedLogLine(const QString &line)
+{
+    return line + QStringLiteral(" (校驗錯誤)");
+}

@@ -22,3 +22,6 @@ QString OutputReplyLogLine(const QByteArray &packet);
 // For functions other than 3 and 10 the caller passes 0 as the length.
 QString ModbusReplyLogLine(const QByteArray &received, int id, int function, int length,
                            const QByteArray &data);
+// A received packet's line when the packet fails its check (XOR byte, LRC,
+// hex text): the usual line followed by " (校驗錯誤)".
+QString CheckFailedLogLine(const QString &line);

@@ -4,6 +4,7 @@
 #include "link/linkdropwatch.h"
 #include "link/pacer.h"
 #include "link/scopeguard.h"
+#include "scenes/busstate.h"
 #include "scenes/keycommands.h"
 #include "scenes/keyloop.h"
 #include "scenes/keyrequests.h"
@@ -11,6 +12,7 @@
 #include "scenes/keytables.h"
 #include "scenes/progressstatus.h"
 #include "scenes/sixkeycommands.h"
+#include "scenes/transfersummary.h"
 
 #include <algorithm>
 
@@ -55,8 +57,13 @@ void BulkCommands::miReadAllClick()
     if (!m_keyCommands.recentScan())
         m_keyCommands.miScanClick();
     m_sixKeyCommands.readSixKeys(kReadAllCaption);
-    RunOverKeys(keyLoop(), drop, kReadAllCaption, KeyRange(0, kKeyCount), kPassPauseMs,
-                [this] { m_keyCommands.readKey(kReadAllCaption, false); });
+    // In awaited mode every answer has come or timed out already.
+    TransferSummary summary;
+    RunOverKeys(keyLoop(), drop, kReadAllCaption, KeyRange(0, kKeyCount), passPauseMs(),
+                [this, &summary](int keyIndex) {
+                    m_keyCommands.readKey(kReadAllCaption, false).addTo(summary, keyIndex + 1);
+                });
+    m_context.progress.showSummary(summary.text(kReadAllCaption));
 }
 
 void BulkCommands::miSendAllClick()
@@ -76,13 +83,22 @@ void BulkCommands::miSendAllClick()
     });
 
     const LinkDropWatch drop(m_context.bus.link, kSendAllCaption);
-    SendOverKeys(keyLoop(), drop, kSendAllCaption, SendAllOrder(host.transAllOrder()), kPassPauseMs,
-                 [this] { m_keyCommands.sendKey(kSendAllCaption, false); });
+    TransferSummary summary;
+    SendOverKeys(keyLoop(), drop, kSendAllCaption, SendAllOrder(host.transAllOrder()), passPauseMs(),
+                 [this, &summary](int keyIndex) {
+                     m_keyCommands.sendKey(kSendAllCaption, false).addTo(summary, keyIndex + 1);
+                 });
+    m_context.progress.showSummary(summary.text(kSendAllCaption));
 }
 
 KeyLoop BulkCommands::keyLoop() const
 {
     return {m_context.bus, m_context.keys, m_context.progress};
+}
+
+int BulkCommands::passPauseMs() const
+{
+    return m_context.state.awaitReplies ? 0 : kPassPauseMs;
 }
 
 void BulkCommands::N6Click()

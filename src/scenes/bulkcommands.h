@@ -37,6 +37,9 @@ public:
 
 private:
     KeyLoop keyLoop() const;
+    // The pause after each key; none in awaited mode, where every answer
+    // has come or timed out already.
+    int passPauseMs() const;
 
     CommandContext m_context;
     KeyCommands &m_keyCommands;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scenes/replywatch.h"
+
 #include <QDateTime>
 
 // State shared by the bus commands, the reply dispatcher and the board test.
@@ -13,4 +15,8 @@ struct BusState
     QDateTime lastScanTime;
     // The six-circuit panel 1..6 whose read reply is awaited, 0 for none.
     int AwaitedCircuit = 0;
+    // "等待回覆": requests wait for their answer and are sent again when it
+    // does not come. Off at start, never saved.
+    bool awaitReplies = false;
+    ReplyWatch replies;
 };

@@ -11,6 +11,9 @@
 #include "scenes/maindimmerdata.h"
 #include "scenes/progressstatus.h"
 #include "scenes/sceneviews.h"
+#include "scenes/transfersummary.h"
+
+#include <array>
 
 namespace {
 
@@ -21,6 +24,19 @@ const QString kSendCaption = QStringLiteral("儲按鍵");
 } // namespace
 
 KeyCommands::KeyCommands(const CommandContext &context) : m_context(context) {}
+
+void KeyCommands::Outcome::addTo(TransferSummary &summary, int keyNumber) const
+{
+    for (int slot : asked)
+        summary.add(slot, keyNumber, !silent.contains(slot));
+}
+
+QString KeyCommands::Summary(const QString &command, const Outcome &outcome, int keyNumber)
+{
+    TransferSummary summary;
+    outcome.addTo(summary, keyNumber);
+    return summary.text(command);
+}
 
 bool KeyCommands::modbusRoute(int slot) const
 {
@@ -70,7 +86,14 @@ void KeyCommands::miScanClick()
         drop.check();
         m_context.progress.showProgress(kScanCaption, slot, kSlotCount);
         host.setBoardPresent(slot, false);
-        SendRequest(m_context.bus, ScanRequest(slot, keyNumber, modbusRoute(slot)));
+        const BusRequest request = ScanRequest(slot, keyNumber, modbusRoute(slot));
+        if (state.awaitReplies) {
+            // A silent slot is asked again before it counts as absent.
+            SendAwaited(m_context.bus, state.replies, request, ExpectedReply(slot, request),
+                        FramePauseMs(request) + 2 * d, &drop);
+            continue;
+        }
+        SendRequest(m_context.bus, request);
         pacer.processEvents();
         pacer.pause(d);
         pacer.processEvents();
@@ -78,6 +101,14 @@ void KeyCommands::miScanClick()
         pacer.processEvents();
     }
     drop.check();
+    QStringList found;
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        if (host.isBoardPresent(slot))
+            found.append(QStringLiteral("板%1").arg(slot));
+    QString summary = QStringLiteral("%1：%2/%3 已回覆").arg(kScanCaption).arg(found.size()).arg(kSlotCount);
+    if (!found.isEmpty())
+        summary += QStringLiteral("：") + found.join(QStringLiteral(", "));
+    m_context.progress.showSummary(summary);
 }
 
 void KeyCommands::btnReadClick()
@@ -90,9 +121,8 @@ void KeyCommands::miSendKeyClick()
     sendKey(kSendCaption, true);
 }
 
-bool KeyCommands::forPresentSlots(const QString &command, const std::function<bool(int slot)> &step)
+bool KeyCommands::forPresentSlots(const LinkDropWatch &drop, const std::function<bool(int slot)> &step)
 {
-    const LinkDropWatch drop(m_context.bus.link, command);
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         if (!m_context.host.isBoardPresent(slot))
             continue;
@@ -104,18 +134,37 @@ bool KeyCommands::forPresentSlots(const QString &command, const std::function<bo
     return true;
 }
 
-void KeyCommands::readKey(const QString &command, bool showProgress)
+KeyCommands::Outcome KeyCommands::readKey(const QString &command, bool showProgress)
 {
     KeySelection &keys = m_context.keys;
+    Outcome outcome;
     if (keys.selectedKeyIndex() < 0)
-        return;
+        return outcome;
     Pacer &pacer = m_context.bus.pacer;
+    BusState &state = m_context.state;
     const auto clear = OnScopeExit([this, showProgress] {
         if (showProgress)
             m_context.progress.clearProgress();
     });
 
-    const bool done = forPresentSlots(command, [&](int slot) {
+    // Answers are counted per slot, so one that comes while a later slot is
+    // asked still counts for its own.
+    std::array<int, kSlotCount> answersBefore{};
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        answersBefore[size_t(slot - 1)] = state.replies.answersOf(slot);
+    // A slot that gave nothing keeps the key's stored data at the next key
+    // switch, instead of storing what its panel still shows from another key.
+    const auto keepSilent = [&] {
+        for (int slot : outcome.asked) {
+            if (state.replies.answersOf(slot) == answersBefore[size_t(slot - 1)]) {
+                outcome.silent.append(slot);
+                keys.keepStoredData(slot);
+            }
+        }
+    };
+
+    const LinkDropWatch drop(m_context.bus.link, command);
+    const bool done = forPresentSlots(drop, [&](int slot) {
         if (showProgress)
             m_context.progress.showProgress(kReadCaption, slot, kSlotCount);
         pacer.processEvents();
@@ -124,7 +173,14 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
         const int keyIndex = keys.selectedKeyIndex();
         if (keyIndex < 0)
             return false;
-        SendRequest(m_context.bus, KeyReadRequest(slot, keyIndex, modbusRoute(slot)));
+        const BusRequest request = KeyReadRequest(slot, keyIndex, modbusRoute(slot));
+        outcome.asked.append(slot);
+        if (state.awaitReplies) {
+            SendAwaited(m_context.bus, state.replies, request, ExpectedReply(slot, request),
+                        FramePauseMs(request) + kReadPauses * kReadPauseMs, &drop);
+            return true;
+        }
+        SendRequest(m_context.bus, request);
         pacer.processEvents();
         pacer.processEvents();
         for (int i = 0; i < kReadPauses; ++i) {
@@ -133,12 +189,16 @@ void KeyCommands::readKey(const QString &command, bool showProgress)
         }
         return true;
     });
+    keepSilent();
     if (!done)
-        return;
+        return outcome;
+    if (showProgress)
+        m_context.progress.showSummary(Summary(kReadCaption, outcome, keys.selectedKeyIndex() + 1));
     // The circuits' own loop watches the connection while they run.
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsGetAllClick();
     m_context.host.setStepIndex(0);
+    return outcome;
 }
 
 QByteArray KeyCommands::slotData(int slot)
@@ -151,18 +211,31 @@ QByteArray KeyCommands::slotData(int slot)
     return panel ? panel->EncodeBoardData() : QByteArray();
 }
 
-void KeyCommands::sendKey(const QString &command, bool showProgress)
+KeyCommands::Outcome KeyCommands::sendKey(const QString &command, bool showProgress)
 {
     KeySelection &keys = m_context.keys;
+    Outcome outcome;
     if (keys.selectedKeyIndex() < 0)
-        return;
+        return outcome;
+    BusState &state = m_context.state;
     Pacer &pacer = m_context.bus.pacer;
     const auto clear = OnScopeExit([this, showProgress] {
         if (showProgress)
             m_context.progress.clearProgress();
     });
 
-    const bool done = forPresentSlots(command, [&](int slot) {
+    std::array<int, kSlotCount> acksBefore{};
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        acksBefore[size_t(slot - 1)] = state.replies.acknowledgementsOf(slot);
+    // A write counts as answered when its board acknowledged it.
+    const auto findSilent = [&] {
+        for (int slot : outcome.asked)
+            if (state.replies.acknowledgementsOf(slot) == acksBefore[size_t(slot - 1)])
+                outcome.silent.append(slot);
+    };
+
+    const LinkDropWatch drop(m_context.bus.link, command);
+    const bool done = forPresentSlots(drop, [&](int slot) {
         const int keyIndex = keys.selectedKeyIndex();
         if (keyIndex < 0)
             return false;
@@ -173,13 +246,24 @@ void KeyCommands::sendKey(const QString &command, bool showProgress)
             return true;
         if (showProgress)
             m_context.progress.showProgress(kSendCaption, slot, kSlotCount);
-        SendRequest(m_context.bus, KeyWriteRequest(slot, keyIndex, data, modbusRoute(slot)));
+        const BusRequest request = KeyWriteRequest(slot, keyIndex, data, modbusRoute(slot));
+        outcome.asked.append(slot);
+        if (state.awaitReplies) {
+            SendAwaited(m_context.bus, state.replies, request, ExpectedReply(slot, request),
+                        FramePauseMs(request) + kSendPauseMs, &drop);
+            return true;
+        }
+        SendRequest(m_context.bus, request);
         pacer.processEvents();
         pacer.pause(kSendPauseMs);
         return true;
     });
+    findSilent();
     if (!done)
-        return;
+        return outcome;
+    if (showProgress)
+        m_context.progress.showSummary(Summary(kSendCaption, outcome, keys.selectedKeyIndex() + 1));
     if (SixCircuitBulk *circuits = m_context.host.sixCircuits())
         circuits->btn6LightsSendAllClick();
+    return outcome;
 }

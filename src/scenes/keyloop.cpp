@@ -8,7 +8,7 @@
 #include <numeric>
 
 void RunOverKeys(const KeyLoop &loop, const LinkDropWatch &drop, const QString &caption,
-                 const std::vector<int> &order, int pauseMs, const std::function<void()> &step)
+                 const std::vector<int> &order, int pauseMs, const std::function<void(int keyIndex)> &step)
 {
     Pacer &pacer = loop.bus.pacer;
     int done = 0;
@@ -18,15 +18,16 @@ void RunOverKeys(const KeyLoop &loop, const LinkDropWatch &drop, const QString &
         loop.keys.selectKeyIndex(keyIndex);
         loop.keys.ComboBox1Enter();
         pacer.processEvents();
-        step();
+        step(keyIndex);
         pacer.processEvents();
-        pacer.pause(pauseMs);
+        if (pauseMs > 0)
+            pacer.pause(pauseMs);
     }
     drop.check();
 }
 
 void SendOverKeys(const KeyLoop &loop, const LinkDropWatch &drop, const QString &caption,
-                  const std::vector<int> &order, int pauseMs, const std::function<void()> &step)
+                  const std::vector<int> &order, int pauseMs, const std::function<void(int keyIndex)> &step)
 {
     KeySelection &keys = loop.keys;
     const int remembered = keys.selectedKeyIndex();

@@ -1,6 +1,9 @@
 #include "scenes/keyrequests.h"
 
 #include "link/framesender.h"
+#include "link/linkdropwatch.h"
+#include "link/pacer.h"
+#include "link/scopeguard.h"
 #include "protocol/boardtable.h"
 #include "protocol/kvterror.h"
 #include "protocol/modbus.h"
@@ -74,10 +77,51 @@ QByteArray KeyPressRequest(int keyIndex, int step)
                   quint8((KeyCodeByte(keyIndex) + step) & 0xFF)});
 }
 
+int FramePauseMs(const BusRequest &request)
+{
+    return request.modbus ? kModbusFramePauseMs : kBoardFramePauseMs;
+}
+
 void SendRequest(BusContext &bus, const BusRequest &request)
 {
     if (request.modbus)
         SendModbusFrame(bus, request.payload);
     else
         SendBoardFrame(bus, request.payload);
+}
+
+ReplyWatch::Expected ExpectedReply(int slot, const BusRequest &request)
+{
+    ReplyWatch::Expected expected;
+    expected.busId = SlotInfo(slot).busId;
+    const quint8 function = request.payload.size() > 1 ? quint8(request.payload.at(1)) : 0;
+    if (request.modbus) {
+        expected.kind = function == 0x10 ? ReplyWatch::Kind::ModbusWriteEcho : ReplyWatch::Kind::ModbusRead;
+        expected.byteCount = kKeyDataBytes;
+    } else {
+        // Board-frame commands: 06 (plus a bank) reads, 04 (plus a bank) writes.
+        expected.kind = (function & 0x07) == kKeyWriteCommand ? ReplyWatch::Kind::BoardAck
+                                                              : ReplyWatch::Kind::BoardKeySettings;
+    }
+    return expected;
+}
+
+bool SendAwaited(BusContext &bus, ReplyWatch &watch, const BusRequest &request,
+                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop)
+{
+    const auto stop = OnScopeExit([&watch] { watch.stopWaiting(); });
+    for (int send = 0; send < kAwaitedSends; ++send) {
+        if (send > 0 && drop)
+            drop->check();
+        // Watched from before the write: the events around it may carry the answer.
+        watch.expect(expected);
+        if (request.modbus)
+            WriteModbusFrame(bus, request.payload);
+        else
+            WriteBoardFrame(bus, request.payload);
+        bus.pacer.waitUntil([&watch] { return watch.settled(); }, timeoutMs);
+        if (watch.arrived())
+            return true;
+    }
+    return false;
 }

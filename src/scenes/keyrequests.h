@@ -1,7 +1,10 @@
 #pragma once
 
+#include "scenes/replywatch.h"
+
 #include <QByteArray>
 
+class LinkDropWatch;
 struct BusContext;
 
 // The requests of the key commands. A request for a slot travels as a Modbus
@@ -34,5 +37,23 @@ BusRequest KeyWriteRequest(int slot, int keyIndex, const QByteArray &data, bool 
 // step 0..4 (0: nothing selected in the step selector).
 QByteArray KeyPressRequest(int keyIndex, int step);
 
+// The pause the route's send makes after the frame: 100 ms board, 200 ms Modbus.
+int FramePauseMs(const BusRequest &request);
 // Sends the request by its route with the route's own pacing.
 void SendRequest(BusContext &bus, const BusRequest &request);
+
+// The answer each request expects in awaited mode: a Modbus read's 8 data
+// bytes or a board frame's key settings from the addressed board, the echo of
+// a Modbus write, the 'H' 02 of a board-frame write.
+ReplyWatch::Expected ExpectedReply(int slot, const BusRequest &request);
+
+// Awaited mode: the first send and up to two more.
+constexpr int kAwaitedSends = 3;
+
+// Writes the request, then lets events run until its answer has come or
+// timeoutMs (the request's own pause and the command's pauses after it) have
+// passed; a request without a checked answer goes again, up to kAwaitedSends
+// in all. drop, when given, is checked before each repeat. True when the
+// answer came.
+bool SendAwaited(BusContext &bus, ReplyWatch &watch, const BusRequest &request,
+                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop);

@@ -12,4 +12,7 @@ public:
     virtual void selectKeyIndex(int keyIndex) = 0;
     // Stores the panels into the shown key and shows the selected key.
     virtual void ComboBox1Enter() = 0;
+    // Slot 1..19 did not answer a read of the shown key: the next key switch
+    // keeps the key's stored data for it unless its panel changes first.
+    virtual void keepStoredData(int slot) = 0;
 };

@@ -33,3 +33,8 @@ void KeySwitch::ComboBox1Enter()
     // Only reached when showing succeeded; a failure keeps the old index.
     m_store.setShownKeyIndex(selected);
 }
+
+void KeySwitch::keepStoredData(int slot)
+{
+    m_store.keepStoredData(slot);
+}

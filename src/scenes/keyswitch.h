@@ -28,6 +28,7 @@ public:
     // A switch started while another one runs (from events processed by a
     // panel's reaction) is refused with an error.
     void ComboBox1Enter() override;
+    void keepStoredData(int slot) override;
 
     bool isSwitching() const { return m_switching; }
 

@@ -10,6 +10,9 @@ public:
     virtual ~ProgressStatus() = default;
     virtual void showProgress(const QString &command, int done, int total) = 0;
     virtual void clearProgress() = 0;
+    // What a bus command ended with ("讀全部：124/124 已回覆"), kept until
+    // the next command's summary.
+    virtual void showSummary(const QString &text) = 0;
 };
 
 class NullProgressStatus : public ProgressStatus
@@ -17,4 +20,5 @@ class NullProgressStatus : public ProgressStatus
 public:
     void showProgress(const QString &, int, int) override {}
     void clearProgress() override {}
+    void showSummary(const QString &) override {}
 };

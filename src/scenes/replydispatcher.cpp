@@ -75,13 +75,48 @@ void ReplyDispatcher::markPresent(int slot)
     m_context.host.setBoardPresent(slot, true);
 }
 
+bool ReplyDispatcher::FailsCheck(const ModbusReply &reply)
+{
+    // Whatever else is wrong with it: a reply whose LRC disagrees is not the
+    // board's. One too short to hold an LRC goes on as before.
+    return reply.error() == ModbusReply::Error::NotHex || (reply.hasLrc() && !reply.lrcMatches());
+}
+
+QString ReplyDispatcher::CheckFailedModbusLine(const QByteArray &packet, const ModbusReply &reply)
+{
+    // The usual line when its fields read; a reply whose fields are not
+    // decimal shows as received.
+    try {
+        const int function = DecimalField(reply.functionText());
+        int count = 0;
+        QByteArray data;
+        if (function == kReadFunction) {
+            count = DecimalField(reply.countText());
+            data = reply.dataAsCounted(count);
+        } else if (function == kWriteFunction) {
+            count = DecimalField(reply.registerCountText());
+        }
+        return CheckFailedLogLine(
+            ModbusReplyLogLine(packet, ModbusReplyId(reply.idText()), function, count, data));
+    } catch (const KvtError &) {
+        return CheckFailedLogLine(QStringLiteral("-> ") + QString::fromLatin1(packet));
+    }
+}
+
 void ReplyDispatcher::ApdDataPacket1StringPacket(const QByteArray &packet)
 {
     TrafficLog &log = m_context.bus.log;
-    log.LogLine(BoardReplyLogLine(packet), BusDirection::Received);
     const BoardReply reply = BoardReply::parse(packet);
+    // A reply whose check byte is wrong may carry any id and any data.
+    if (reply.error() == BoardReply::Error::BadXor) {
+        log.LogLine(CheckFailedLogLine(BoardReplyLogLine(packet)), BusDirection::Received);
+        m_context.state.replies.replyFailedCheck();
+        return;
+    }
+    log.LogLine(BoardReplyLogLine(packet), BusDirection::Received);
     if (!reply.hasBusId())
         return;
+    m_context.state.replies.checkedBoardReply(reply);
     const int id = reply.busId();
     const int slot = FindSlotById(id);
     if (slot < 0) {
@@ -92,6 +127,7 @@ void ReplyDispatcher::ApdDataPacket1StringPacket(const QByteArray &packet)
     if (!reply.isKeySettings())
         return;
     log.LogLine(KeySettingsLogLine(id, slot, packet), BusDirection::Note);
+    m_context.state.replies.slotAnswered(slot);
     if (m_context.state.scanFlag) {
         markPresent(slot);
         return;
@@ -128,6 +164,11 @@ void ReplyDispatcher::ApdDataPacket4StringPacket(const QByteArray &packet)
 void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
 {
     const ModbusReply reply = ModbusReply::parse(packet);
+    if (FailsCheck(reply)) {
+        m_context.bus.log.LogLine(CheckFailedModbusLine(packet, reply), BusDirection::Received);
+        m_context.state.replies.replyFailedCheck();
+        return;
+    }
     const int id = ModbusReplyId(reply.idText());
     const int function = DecimalField(reply.functionText());
     int count = 0;
@@ -139,6 +180,8 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
         count = DecimalField(reply.registerCountText());
     }
     m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data), BusDirection::Received);
+    if (reply.isValid())
+        m_context.state.replies.checkedModbusReply(reply);
 
     if (function == kReadFunction)
         applyModbusData(id, count, data);
@@ -157,6 +200,7 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
 
 void ReplyDispatcher::applyBoardData(int panel, const QByteArray &data)
 {
+    m_context.state.replies.slotAnswered(panel);
     if (m_context.state.scanFlag) {
         markPresent(panel);
         return;
@@ -201,6 +245,7 @@ void ReplyDispatcher::applyModbusData(int id, int count, const QByteArray &data)
             if (CircuitDataView *circuit = awaitedCircuit())
                 circuit->DecodeCircuitData(data);
         } else if (count == 8) {
+            m_context.state.replies.slotAnswered(kMainDimmerSlot);
             if (m_context.state.scanFlag) {
                 markPresent(kMainDimmerSlot);
             } else if (m_context.keys.selectedKeyIndex() >= 0) {

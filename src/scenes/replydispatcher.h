@@ -6,9 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
+class ModbusReply;
+
 // Applies the boards' replies, delivered by the link's packet rules, to the
-// panels their sender's id and byte count designate. No reply is matched to
-// a request; check bytes and LRCs are not verified.
+// panels their sender's id and byte count designate, and tells the commands'
+// ReplyWatch (BusState) what came. A board reply whose XOR check byte is
+// wrong, or a Modbus reply whose LRC is wrong or whose text is not hex, is
+// logged with " (校驗錯誤)" after its line and neither applied nor counted.
 //
 // While the scan flag is set a reply that carries board data (a key-settings
 // board frame or an 8-byte Modbus reply) marks its slot's board present and
@@ -42,6 +46,8 @@ public:
     static int ModbusReplyId(const QByteArray &idText);
 
 private:
+    static bool FailsCheck(const ModbusReply &reply);
+    static QString CheckFailedModbusLine(const QByteArray &packet, const ModbusReply &reply);
     void applyBoardFrame(int slot, const QByteArray &pairs);
     void applyModbusData(int id, int count, const QByteArray &data);
     void applyBoardData(int panel, const QByteArray &data);

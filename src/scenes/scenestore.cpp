@@ -1,6 +1,7 @@
 #include "scenes/scenestore.h"
 
 #include "protocol/kvterror.h"
+#include "scenes/maindimmerdata.h"
 #include "scenes/sceneviews.h"
 
 #include <QtGlobal>
@@ -62,6 +63,29 @@ const KeyScene &SceneStore::key(int keyNumber) const
 void SceneStore::clear()
 {
     m_keys.fill(KeyScene());
+    m_kept.fill(QByteArray());
+}
+
+void SceneStore::setShownKeyIndex(int keyIndex)
+{
+    if (keyIndex != m_shownKeyIndex)
+        m_kept.fill(QByteArray());
+    m_shownKeyIndex = keyIndex;
+}
+
+void SceneStore::keepStoredData(int slot)
+{
+    if (slot < 1 || slot > kSlotCount)
+        return;
+    QByteArray now;
+    if (slot == kMainDimmerSlot) {
+        if (m_mainDimmerView)
+            now = EncodeMainDimmerData(*m_mainDimmerView);
+    } else if (slot <= kLightBoardSlots) {
+        if (BoardDataView *view = m_boardViews[size_t(slot - 1)])
+            now = view->EncodeBoardData();
+    }
+    m_kept[size_t(slot - 1)] = now;
 }
 
 void SceneStore::bindBoardView(int slot, BoardDataView *view)
@@ -84,17 +108,27 @@ void SceneStore::StoreKeyData(int keyNumber)
     if (keyNumber < 1)
         return;
     KeyScene &scene = key(keyNumber);
+    // Taken now: storing ends what was kept, also when it fails.
+    std::array<QByteArray, kSlotCount> kept;
+    kept.swap(m_kept);
+    const auto isKept = [&kept](int slot, const QByteArray &now) {
+        const QByteArray &held = kept[size_t(slot - 1)];
+        return !held.isEmpty() && held == now;
+    };
     for (int slot = 1; slot <= kLightBoardSlots; ++slot) {
         BoardDataView *view = m_boardViews[size_t(slot - 1)];
         // An absent board keeps what the key held for it.
-        if (view && view->isPresent())
-            scene.board(slot) = view->EncodeBoardData();
+        if (!view || !view->isPresent())
+            continue;
+        const QByteArray data = view->EncodeBoardData();
+        if (!isKept(slot, data))
+            scene.board(slot) = data;
     }
     for (int c = 1; c <= kCircuitCount; ++c) {
         if (CircuitDataView *view = m_circuitViews[size_t(c - 1)])
             scene.circuit(c) = view->EncodeCircuitData();
     }
-    if (m_mainDimmerView) {
+    if (m_mainDimmerView && !isKept(kMainDimmerSlot, EncodeMainDimmerData(*m_mainDimmerView))) {
         for (int g = 1; g <= kDimmerGroups; ++g) {
             DimmerGroupLevels &levels = scene.group(g);
             levels.enabled = m_mainDimmerView->groupEnabled(g) ? 1 : 0;
@@ -110,6 +144,7 @@ void SceneStore::ShowKeyData(int keyNumber)
         return;
     // Copied first: a panel's reaction may run events that touch the store.
     const KeyScene scene = key(keyNumber);
+    m_kept.fill(QByteArray());
     for (int slot = 1; slot <= kLightBoardSlots; ++slot) {
         BoardDataView *view = m_boardViews[size_t(slot - 1)];
         const QByteArray &data = scene.board(slot);

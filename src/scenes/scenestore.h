@@ -53,7 +53,7 @@ public:
 
     // The key index whose data the panels hold, -1 when none.
     int shownKeyIndex() const { return m_shownKeyIndex; }
-    void setShownKeyIndex(int keyIndex) { m_shownKeyIndex = keyIndex; }
+    void setShownKeyIndex(int keyIndex);
 
     void bindBoardView(int slot, BoardDataView *view);
     void bindCircuitView(int circuit, CircuitDataView *view);
@@ -64,6 +64,11 @@ public:
     // Copies the panels into key keyNumber: present slots 1..18, every circuit,
     // both dimmer groups. Slot 19's data are only carried. Nothing when < 1.
     void StoreKeyData(int keyNumber);
+    // Slot 1..19 gave no answer to a read of the shown key: the next store
+    // keeps what the key holds for it (or leaves it empty), unless its panel
+    // (slot 19: the main dimmer controls) has changed before then. Showing,
+    // storing or clearing ends it.
+    void keepStoredData(int slot);
     // Puts key keyNumber onto the panels: present slots with stored data, every
     // circuit (also empty data), both dimmer groups with levels limited to 0..3.
     // Nothing when keyNumber is outside 1..62.
@@ -75,4 +80,6 @@ private:
     std::array<CircuitDataView *, kCircuitCount> m_circuitViews{};
     MainDimmerView *m_mainDimmerView = nullptr;
     int m_shownKeyIndex = -1;
+    // What the panels of the slots kept held when they were kept; empty for none.
+    std::array<QByteArray, kSlotCount> m_kept;
 };

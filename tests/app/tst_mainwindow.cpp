@@ -155,9 +155,11 @@ void TestMainWindow::menuBarInDisplayOrder_data()
     QTest::addRow("file") << "N1" << QStringList{"N2", "N3", "N5", "miSaveRecord"}
                           << QStringList{"開啟", "存檔", "重新讀入", "儲存記錄…"} << QList<int>{-1, -1, -1, -1};
     QTest::addRow("flags") << "N8"
-        << QStringList{"mi6LightsAction", "miRelaymodbus", "miReadOnly", "miCPUmodbus", "TransAllOrder"}
-        << QStringList{"調光即時動作", "Relay板用modbus", "唯讀", "CPU板使用modbus", "傳全部使用按鍵名排序"}
-        << QList<int>{0, 1, 0, 1, 0};
+        << QStringList{"mi6LightsAction", "miRelaymodbus", "miReadOnly", "miCPUmodbus", "TransAllOrder",
+                       "miAwaitReplies"}
+        << QStringList{"調光即時動作", "Relay板用modbus", "唯讀", "CPU板使用modbus", "傳全部使用按鍵名排序",
+                       "等待回覆"}
+        << QList<int>{0, 1, 0, 1, 0, 0};
     QTest::addRow("board test") << "miTestBoard" << QStringList{"N7", "N9"}
                                 << QStringList{"開始測試", "結束測試"} << QList<int>{-1, -1};
 }
@@ -334,7 +336,7 @@ void TestMainWindow::mainBoardCheckboxShowsPanel9()
 void TestMainWindow::flagItemsInvertTheirMark()
 {
     MainWindowFixture f;
-    for (const char *name : {"mi6LightsAction", "miRelaymodbus", "miCPUmodbus", "TransAllOrder"}) {
+    for (const char *name : {"mi6LightsAction", "miRelaymodbus", "miCPUmodbus", "TransAllOrder", "miAwaitReplies"}) {
         QAction *item = f.find<QAction>(QString::fromLatin1(name));
         const bool before = item->isChecked();
         item->trigger(); // the user's click
@@ -342,6 +344,12 @@ void TestMainWindow::flagItemsInvertTheirMark()
         f.form().mi6LightsActionClick(item); // the handler from code
         QCOMPARE(item->isChecked(), before);
     }
+    // The awaited mode reaches the commands.
+    QVERIFY(!f.form().busState().awaitReplies);
+    f.form().menu().miAwaitReplies->trigger();
+    QVERIFY(f.form().busState().awaitReplies);
+    f.form().menu().miAwaitReplies->trigger();
+    QVERIFY(!f.form().busState().awaitReplies);
     // The route flags reach the panels.
     f.form().menu().miRelaymodbus->trigger();
     QVERIFY(!f.form().panelContext().route.relayModbus());

@@ -23,6 +23,10 @@ private slots:
     void virtualPacerRecordsStepsAndMovesTheClock();
     void virtualPacerRunsPendingEventsAfterTheHook();
     void virtualPacerPauseRunsNoEvents();
+    void virtualWaitUntil_data();
+    void virtualWaitUntil();
+    void realWaitUntil_data();
+    void realWaitUntil();
 };
 
 void TestGuardAndPacer::guardReportsAndEndsTheHandler_data()
@@ -180,6 +184,94 @@ void TestGuardAndPacer::virtualPacerPauseRunsNoEvents()
     QVERIFY(!ran);
     pacer.processEvents();
     QVERIFY(ran);
+}
+
+void TestGuardAndPacer::virtualWaitUntil_data()
+{
+    QTest::addColumn<qint64>("actionAtMs"); // -1: nothing comes
+    QTest::addColumn<bool>("queued"); // the action is a queued event, not a scheduled one
+    QTest::addColumn<bool>("held");
+    QTest::addColumn<int>("lastedMs");
+
+    QTest::addRow("condition true from the start") << qint64(0) << false << true << 0;
+    QTest::addRow("a queued event makes it true at once") << qint64(-1) << true << true << 0;
+    QTest::addRow("made true 40 ms in: the wait ends there") << qint64(40) << false << true << 40;
+    QTest::addRow("made true at the time-out") << qint64(250) << false << true << 250;
+    QTest::addRow("made true after the time-out") << qint64(251) << false << false << 250;
+    QTest::addRow("nothing comes: the whole time-out") << qint64(-1) << false << false << 250;
+}
+
+void TestGuardAndPacer::virtualWaitUntil()
+{
+    QFETCH(qint64, actionAtMs);
+    QFETCH(bool, queued);
+    QFETCH(bool, held);
+    QFETCH(int, lastedMs);
+
+    VirtualPacer pacer;
+    pacer.advance(1000);
+    bool flag = false;
+    QObject context;
+    if (queued)
+        QMetaObject::invokeMethod(&context, [&flag] { flag = true; }, Qt::QueuedConnection);
+    else if (actionAtMs == 0)
+        flag = true;
+    else if (actionAtMs > 0)
+        pacer.schedule(1000 + actionAtMs, [&flag] { flag = true; });
+    int points = 0;
+    pacer.onProcessEvents = [&points](int) { ++points; };
+
+    QCOMPARE(pacer.waitUntil([&flag] { return flag; }, 250), held);
+
+    QCOMPARE(pacer.elapsedMs(), 1000 + lastedMs);
+    QCOMPARE(pacer.steps().size(), size_t(1));
+    QCOMPARE(pacer.steps()[0].kind, VirtualPacer::StepKind::Wait);
+    QCOMPARE(pacer.steps()[0].ms, lastedMs);
+    QCOMPARE(pacer.steps()[0].limitMs, 250);
+    QCOMPARE(pacer.totalWaitMs(), qint64(lastedMs));
+    QCOMPARE(pacer.totalPauseMs(), qint64(0));
+    // Every round of the wait is an event-processing point.
+    QCOMPARE(points > 0, actionAtMs != 0 || queued);
+    if (actionAtMs > 250) {
+        // Still due: it runs at the next event-processing point.
+        QVERIFY(!flag);
+        pacer.advance(1);
+        pacer.processEvents();
+        QVERIFY(flag);
+    }
+}
+
+void TestGuardAndPacer::realWaitUntil_data()
+{
+    QTest::addColumn<int>("setAfterMs"); // -1: never
+    QTest::addColumn<bool>("held");
+    QTest::addRow("set by a timer 20 ms in") << 20 << true;
+    QTest::addRow("never set: the time-out") << -1 << false;
+}
+
+void TestGuardAndPacer::realWaitUntil()
+{
+    QFETCH(int, setAfterMs);
+    QFETCH(bool, held);
+
+    RealPacer pacer;
+    bool flag = false;
+    QObject context;
+    if (setAfterMs >= 0)
+        QTimer::singleShot(setAfterMs, &context, [&flag] { flag = true; });
+    QElapsedTimer clock;
+    clock.start();
+    const int timeoutMs = held ? 10000 : 60;
+
+    QCOMPARE(pacer.waitUntil([&flag] { return flag; }, timeoutMs), held);
+
+    // Events ran (the timer fired), and the wait ended at the condition, not
+    // at the time-out; or lasted the whole time-out.
+    QCOMPARE(flag, held);
+    if (held)
+        QVERIFY(clock.elapsed() < timeoutMs);
+    else
+        QVERIFY(clock.elapsed() >= timeoutMs);
 }
 
 QTEST_GUILESS_MAIN(TestGuardAndPacer)

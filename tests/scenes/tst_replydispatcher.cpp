@@ -89,6 +89,8 @@ private slots:
     void boardReplies();
     void modbusReplies_data();
     void modbusReplies();
+    void checkFailures_data();
+    void checkFailures();
     void modbusConversionErrors_data();
     void modbusConversionErrors();
     void floodDuringScan();
@@ -106,28 +108,28 @@ void TestReplyDispatcher::boardReplies_data()
     QTest::addColumn<QStringList>("effects");
 
     QTest::addRow("48 0B from 01 during a scan: marked present, data kept off the panel")
-        << Hex("480B010610FF0F00000000000077") << true
-        << QStringList{"#>480B010610FF0F00000000000077", "*** board_id = 1", "***board_id=1, 1, 10FF0F0000"}
+        << Hex("480B010610FF0F000000000000EC") << true
+        << QStringList{"#>480B010610FF0F000000000000EC", "*** board_id = 1", "***board_id=1, 1, 10FF0F0000"}
         << QList<int>{1} << QStringList{};
     QTest::addRow("48 0B from 01: column-1 LEDs of outputs 1-4, rows cleared by the column-4 mask")
-        << Hex("480B010610FF0F00000000000077") << false
-        << QStringList{"#>480B010610FF0F00000000000077", "*** board_id = 1", "***board_id=1, 1, 10FF0F0000"}
+        << Hex("480B010610FF0F000000000000EC") << false
+        << QStringList{"#>480B010610FF0F000000000000EC", "*** board_id = 1", "***board_id=1, 1, 10FF0F0000"}
         << QList<int>{} << QStringList{"panel1:000F000000000000"};
     QTest::addRow("48 0B from 11 (slot 9): each column its own pattern, last mask decides")
-        << Hex("480B110630010102020404080800") << false
-        << QStringList{"#>480B110630010102020404080800", "*** board_id = 17", "***board_id=17, 9, 3001010202"}
+        << Hex("480B11063001010202040408082C") << false
+        << QStringList{"#>480B11063001010202040408082C", "*** board_id = 17", "***board_id=17, 9, 3001010202"}
         << QList<int>{} << QStringList{"panel9:0801080208040808"};
     QTest::addRow("48 0B from F3: the main dimmer's boxes and bars")
-        << Hex("480BF30610050705030B0F040C00") << false
-        << QStringList{"#>480BF30610050705030B0F040C00", "*** board_id = 243", "***board_id=243, 19, 1005070503"}
+        << Hex("480BF30610050705030B0F040CE6") << false
+        << QStringList{"#>480BF30610050705030B0F040CE6", "*** board_id = 243", "***board_id=243, 19, 1005070503"}
         << QList<int>{} << QStringList{"dimmer:04070403040F040C"};
     QTest::addRow("48 0B command 05: not a key-settings reply")
-        << Hex("480B010510FF0F00000000000077") << true
-        << QStringList{"#>480B010510FF0F00000000000077", "*** board_id = 1"} << QList<int>{} << QStringList{};
-    QTest::addRow("48 02 from F3: known board, nothing else") << Hex("4802F30102") << true
-        << QStringList{"#>4802F30102", "*** board_id = 243"} << QList<int>{} << QStringList{};
-    QTest::addRow("48 0B from unknown 30") << Hex("480B300610FF0F00000000000077") << true
-        << QStringList{"#>480B300610FF0F00000000000077", "*** Error board_id = 48"} << QList<int>{}
+        << Hex("480B010510FF0F000000000000EF") << true
+        << QStringList{"#>480B010510FF0F000000000000EF", "*** board_id = 1"} << QList<int>{} << QStringList{};
+    QTest::addRow("48 02 from F3: known board, nothing else") << Hex("4802F301F0") << true
+        << QStringList{"#>4802F301F0", "*** board_id = 243"} << QList<int>{} << QStringList{};
+    QTest::addRow("48 0B from unknown 30") << Hex("480B300610FF0F000000000000DD") << true
+        << QStringList{"#>480B300610FF0F000000000000DD", "*** Error board_id = 48"} << QList<int>{}
         << QStringList{};
     QTest::addRow("48 03: logged as it came") << Hex("4803010203") << true << QStringList{"4803010203"}
         << QList<int>{} << QStringList{};
@@ -238,15 +240,62 @@ void TestReplyDispatcher::modbusReplies()
     QCOMPARE(d.effects(), effects);
 }
 
+void TestReplyDispatcher::checkFailures_data()
+{
+    QTest::addColumn<QByteArray>("packet");
+    QTest::addColumn<QString>("logged");
+
+    // During a scan, so a reply taken for good would mark its board.
+    QTest::addRow("48 0B from 01, XOR 77 instead of EC")
+        << Hex("480B010610FF0F00000000000077") << "#>480B010610FF0F00000000000077 (校驗錯誤)";
+    QTest::addRow("48 0B from F3, a pattern bit flipped")
+        << Hex("480BF30610050705030B0F050CE6") << "#>480BF30610050705030B0F050CE6 (校驗錯誤)";
+    QTest::addRow("48 02 from F3, XOR 02 instead of F0") << Hex("4802F30102") << "#>4802F30102 (校驗錯誤)";
+    QTest::addRow("Modbus 8 bytes from 12, LRC one off")
+        << QByteArray(":120308030103020304030800C9\r\n")
+        << ":120308030103020304030800C9\r\n, id = 12, func = 3, len = 8, 03 01 03 02 03 04 03 08  (校驗錯誤)";
+    QTest::addRow("Modbus 8 bytes from F3, a data digit altered")
+        << QByteArray(":F30308050705030B0F041CC4\r\n")
+        << ":F30308050705030B0F041CC4\r\n, id = 243, func = 3, len = 8, 05 07 05 03 0B 0F 04 1C  (校驗錯誤)";
+    QTest::addRow("Modbus exception 83 code 03 from 03, bad LRC")
+        << QByteArray(":03830300\r\n") << ":03830300\r\n, id = 3, func = 83, len = 0,  (校驗錯誤)";
+    QTest::addRow("Modbus with a control character in its count")
+        << QByteArray(":0103\x11" "8030103020304030800\r\n")
+        << ":0103\x11" "8030103020304030800\r\n (校驗錯誤)";
+    QTest::addRow("Modbus with a letter that is not hex")
+        << QByteArray(":01030803010302030403080X\r\n")
+        << ":01030803010302030403080X\r\n, id = 1, func = 3, len = 8, 03 01 03 02 03 04 03 08  (校驗錯誤)";
+}
+
+void TestReplyDispatcher::checkFailures()
+{
+    QFETCH(QByteArray, packet);
+    QFETCH(QString, logged);
+
+    DispatchFixture d;
+    d.form().keySwitch().selectKeyIndex(3);
+    d.form().busState().scanFlag = true;
+    d.fx.transport->inject(packet);
+    d.form().busState().scanFlag = false;
+    d.fx.transport->inject(packet);
+
+    // No message box, no board marked, nothing applied; the line twice.
+    QVERIFY2(d.fx.errors.errors().isEmpty(), qPrintable(d.fx.errors.errors().join('\n')));
+    const QString line = packet.startsWith(':') ? QStringLiteral("-> ") + logged : logged;
+    QCOMPARE(d.form().trafficLog().lines(), (QStringList{line, line}));
+    QCOMPARE(d.checkedSlots(), QList<int>{});
+    QCOMPARE(d.effects(), QStringList{});
+}
+
 void TestReplyDispatcher::modbusConversionErrors_data()
 {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<QString>("error");
 
-    QTest::addRow("function 0A") << QByteArray(":010A00\r\n") << "'0A' is not a valid integer value";
+    QTest::addRow("function 0A") << QByteArray(":010A00F5\r\n") << "'0A' is not a valid integer value";
     QTest::addRow("count 0C") << QByteArray(":01030C000000000000000000000000F0\r\n") << "'0C' is not a valid integer value";
     QTest::addRow("register count 00A0 of function 10")
-        << QByteArray(":0110000900A0E6\r\n") << "'00A0' is not a valid integer value";
+        << QByteArray(":0110000900A046\r\n") << "'00A0' is not a valid integer value";
     QTest::addRow("nothing after the colon") << QByteArray(":\r\n") << "'' is not a valid integer value";
 }
 
@@ -272,9 +321,9 @@ void TestReplyDispatcher::floodDuringScan()
     QByteArray flood;
     for (int i = 0; i < 200; ++i) {
         flood += ModbusWireText(Hex("120308030103020304030800"));
-        flood += Hex("480B010610FF0F00000000000077");
+        flood += Hex("480B010610FF0F000000000000EC");
         flood += ModbusWireText(Hex("0A0308"));
-        flood += Hex("4802F30102");
+        flood += Hex("4802F301F0");
     }
     d.fx.pacer.onProcessEvents = [&](int point) {
         if (point == 5)

@@ -114,13 +114,13 @@ void ScriptedBoards::answerModbus(const QByteArray &payload)
     if (key < 0)
         return;
     if (function == 0x03) {
-        QByteArray reply = Payload({busId, 0x03, 0x08});
-        reply.append(keyData(slot, key));
-        m_pending.append(ModbusWireText(reply));
+        QByteArray answer = Payload({busId, 0x03, 0x08});
+        answer.append(keyData(slot, key));
+        reply(slot, key, ModbusWireText(answer));
     } else if (function == 0x10 && payload.size() >= 15) {
         m_keys[slot][key] = payload.mid(7, 8);
         m_keyWrites.append({slot, key});
-        m_pending.append(ModbusWireText(payload.left(6)));
+        reply(slot, key, ModbusWireText(payload.left(6)));
     }
 }
 
@@ -146,9 +146,25 @@ void ScriptedBoards::answerBoardFrame(const QByteArray &payload)
         for (char c : body)
             check ^= c;
         reply.append(check);
-        m_pending.append(reply);
+        this->reply(slot, readKey, reply);
     } else if (writeKey >= 0 && payload.size() >= 11) {
         m_keys[slot][writeKey] = payload.mid(3, 8);
         m_keyWrites.append({slot, writeKey});
+        if (ackBoardWrites) {
+            const QByteArray body = Payload({0x02, busId, command});
+            this->reply(slot, writeKey, QByteArray(1, kBoardFrameStart) + body + char(body[0] ^ body[1] ^ body[2]));
+        }
     }
+}
+
+void ScriptedBoards::reply(int slot, int keyIndex, const QByteArray &bytes)
+{
+    if (answerIf && !answerIf(slot, keyIndex))
+        return;
+    if (replyDelayMs > 0) {
+        InMemoryTransport *transport = &m_transport;
+        m_pacer.schedule(m_pacer.elapsedMs() + replyDelayMs, [transport, bytes] { transport->inject(bytes); });
+        return;
+    }
+    m_pending.append(bytes);
 }

@@ -27,6 +27,15 @@ public:
     // all four pairs, as the light-board panel sends them.
     static QByteArray InitialData(int slot, int keyIndex);
 
+    // When set and false for a request to (slot, key index), the board stays
+    // silent (a lost answer). The scan asks for key index 0.
+    std::function<bool(int slot, int keyIndex)> answerIf;
+    // Board-frame key writes are acknowledged with 'H' 02 (id, command).
+    bool ackBoardWrites = false;
+    // Replies come this many virtual milliseconds after the request (0: at
+    // the next event-processing point).
+    int replyDelayMs = 0;
+
     // Replies waiting for the next event-processing point.
     int pendingReplies() const { return int(m_pending.size()); }
     // Key writes received, as (slot, key index) in arrival order.
@@ -37,6 +46,7 @@ private:
     void answerModbus(const QByteArray &payload);
     void answerBoardFrame(const QByteArray &payload);
     int slotOfBusId(int busId) const;
+    void reply(int slot, int keyIndex, const QByteArray &bytes);
 
     InMemoryTransport &m_transport;
     VirtualPacer &m_pacer;

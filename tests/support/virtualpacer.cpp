@@ -19,7 +19,66 @@ void VirtualPacer::processEvents()
     if (onProcessEvents)
         onProcessEvents(m_processCount);
     ++m_processCount;
+    runDueActions();
     QCoreApplication::processEvents();
+}
+
+void VirtualPacer::runDueActions()
+{
+    // Taken out first: an action may schedule another one.
+    std::vector<Scheduled> due;
+    for (auto it = m_scheduled.begin(); it != m_scheduled.end();) {
+        if (it->atMs <= m_elapsedMs) {
+            due.push_back(std::move(*it));
+            it = m_scheduled.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (Scheduled &s : due)
+        s.action();
+}
+
+void VirtualPacer::schedule(qint64 atMs, std::function<void()> action)
+{
+    m_scheduled.push_back({atMs, std::move(action)});
+}
+
+bool VirtualPacer::waitUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    const qint64 begin = m_elapsedMs;
+    const qint64 deadline = begin + qMax(0, timeoutMs);
+    const size_t index = m_steps.size();
+    m_steps.push_back({StepKind::Wait, 0, begin, timeoutMs});
+    bool held = done();
+    while (!held) {
+        // Each round is an event-processing point like processEvents().
+        if (onProcessEvents)
+            onProcessEvents(m_processCount);
+        ++m_processCount;
+        runDueActions();
+        QCoreApplication::processEvents();
+        held = done();
+        if (held || m_elapsedMs >= deadline)
+            break;
+        qint64 next = deadline;
+        for (const Scheduled &s : m_scheduled)
+            next = qMin(next, qMax(s.atMs, m_elapsedMs));
+        // An action due now ran above; step on at least a millisecond.
+        m_elapsedMs = qMax(next, m_elapsedMs + 1);
+        m_elapsedMs = qMin(m_elapsedMs, deadline);
+    }
+    m_steps[index].ms = int(m_elapsedMs - begin);
+    return held;
+}
+
+qint64 VirtualPacer::totalWaitMs() const
+{
+    qint64 total = 0;
+    for (const Step &s : m_steps)
+        if (s.kind == StepKind::Wait)
+            total += s.ms;
+    return total;
 }
 
 QDateTime VirtualPacer::now() const
