@@ -90,7 +90,7 @@ void KeyCommands::miScanClick()
         if (state.awaitReplies) {
             // A silent slot is asked again before it counts as absent.
             SendAwaited(m_context.bus, state.replies, request, ExpectedReply(slot, request),
-                        FramePauseMs(request) + 2 * d, &drop);
+                        FramePauseMs(request) + 2 * d, &drop, kAwaitedScanSends);
             continue;
         }
         SendRequest(m_context.bus, request);

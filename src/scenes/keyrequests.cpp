@@ -107,10 +107,10 @@ ReplyWatch::Expected ExpectedReply(int slot, const BusRequest &request)
 }
 
 bool SendAwaited(BusContext &bus, ReplyWatch &watch, const BusRequest &request,
-                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop)
+                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop, int sends)
 {
     const auto stop = OnScopeExit([&watch] { watch.stopWaiting(); });
-    for (int send = 0; send < kAwaitedSends; ++send) {
+    for (int send = 0; send < sends; ++send) {
         if (send > 0 && drop)
             drop->check();
         // Watched from before the write: the events around it may carry the answer.

@@ -47,13 +47,16 @@ void SendRequest(BusContext &bus, const BusRequest &request);
 // a Modbus write, the 'H' 02 of a board-frame write.
 ReplyWatch::Expected ExpectedReply(int slot, const BusRequest &request);
 
-// Awaited mode: the first send and up to two more.
+// Awaited mode: the first send and up to two more. The scan asks a silent
+// slot once more only: most slots of a room are empty and stay silent.
 constexpr int kAwaitedSends = 3;
+constexpr int kAwaitedScanSends = 2;
 
 // Writes the request, then lets events run until its answer has come or
 // timeoutMs (the request's own pause and the command's pauses after it) have
-// passed; a request without a checked answer goes again, up to kAwaitedSends
-// in all. drop, when given, is checked before each repeat. True when the
-// answer came.
+// passed; a request without a checked answer goes again, up to `sends` in
+// all. drop, when given, is checked before each repeat. True when the answer
+// came.
 bool SendAwaited(BusContext &bus, ReplyWatch &watch, const BusRequest &request,
-                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop);
+                 const ReplyWatch::Expected &expected, int timeoutMs, const LinkDropWatch *drop,
+                 int sends = kAwaitedSends);

@@ -6,11 +6,14 @@
 #include "scriptedboards.h"
 
 #include "app/mainmenu.h"
+#include "app/statusprogress.h"
+#include "link/trafficlog.h"
 #include "panels/lightboard.h"
 #include "protocol/modbus.h"
 #include "scenes/busstate.h"
 #include "scenes/keyswitch.h"
 #include "scenes/scenestore.h"
+#include "scenes/transfersummary.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,6 +21,8 @@
 #include <QTest>
 
 namespace {
+
+using Missing = QList<QPair<int, int>>; // (slot, key number)
 
 void SetFlag(QAction *item, bool on)
 {
@@ -75,6 +80,10 @@ private slots:
     void awaitedWriteIsAcknowledged();
     void awaitedScanAsksSilentSlotsAgain_data();
     void awaitedScanAsksSilentSlotsAgain();
+    void commandSummaries_data();
+    void commandSummaries();
+    void summaryText_data();
+    void summaryText();
 };
 
 void TestCheckedTransfers::readAllKeepsStoredDataOfSilentSlots_data()
@@ -271,6 +280,93 @@ void TestCheckedTransfers::awaitedScanAsksSilentSlotsAgain()
             present.append(slot);
     QCOMPARE(present, found);
     QVERIFY(!fx.form().busState().scanFlag);
+}
+
+void TestCheckedTransfers::commandSummaries_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<bool>("modbus");
+    QTest::addColumn<bool>("board2Answers");
+    QTest::addColumn<QString>("summary");
+
+    QTest::addRow("讀按鍵, both answer") << "btnRead" << true << true << "讀按鍵：2/2 已回覆";
+    QTest::addRow("讀按鍵, board 2 silent") << "btnRead" << true << false << "讀按鍵：1/2 已回覆，未回覆：板2 鍵4";
+    QTest::addRow("儲按鍵 by Modbus, both echo") << "miSendKey" << true << true << "儲按鍵：2/2 已回覆";
+    QTest::addRow("儲按鍵 by board frames, no 'H' 02 from board 2")
+        << "miSendKey" << false << false << "儲按鍵：1/2 已回覆，未回覆：板2 鍵4";
+    QTest::addRow("掃描 finds boards 1 and 2") << "miScan" << true << true << "掃描：2/19 已回覆：板1, 板2";
+    QTest::addRow("讀全部, board 2 silent for keys 4 and 5")
+        << "miReadAll" << true << false << "讀全部：122/124 已回覆，未回覆：板2 鍵4, 鍵5";
+    QTest::addRow("儲全部 by Modbus") << "miSendAll" << true << true << "儲全部：60/60 已回覆";
+}
+
+void TestCheckedTransfers::commandSummaries()
+{
+    QFETCH(QString, command);
+    QFETCH(bool, modbus);
+    QFETCH(bool, board2Answers);
+    QFETCH(QString, summary);
+
+    for (bool awaited : {false, true}) {
+        MainWindowFixture fx;
+        ScriptedBoards boards(*fx.transport, fx.pacer);
+        boards.addBoard(1);
+        boards.addBoard(2);
+        boards.ackBoardWrites = true;
+        // Board 2 is silent for key indexes 3 and 4 (keys 4 and 5), the scan's
+        // key 0 aside.
+        boards.answerIf = [&](int slot, int keyIndex) {
+            return slot != 2 || board2Answers || (keyIndex != 3 && keyIndex != 4);
+        };
+        SetFlag(fx.form().menu().miRelaymodbus, modbus);
+        SetFlag(fx.form().menu().TransAllOrder, true);
+        SetFlag(fx.form().menu().miAwaitReplies, awaited);
+        fx.setBoardPresent(1, true);
+        fx.setBoardPresent(2, true);
+        fx.userSelectKey(3);
+        fx.lightBoard(1)->DecodeBoardData(Pattern('\x11'));
+        fx.lightBoard(2)->DecodeBoardData(Pattern('\x22'));
+
+        fx.find<QAction>(command)->trigger();
+
+        QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
+        QCOMPARE(fx.form().progress().summaryText(), summary);
+        // The summary is no log line.
+        for (const QString &line : fx.form().trafficLog().lines())
+            QVERIFY(!line.contains(QStringLiteral("已回覆")));
+    }
+}
+
+void TestCheckedTransfers::summaryText_data()
+{
+    QTest::addColumn<Missing>("missing");
+    QTest::addColumn<int>("answered");
+    QTest::addColumn<QString>("text");
+
+    QTest::addRow("nothing missing") << Missing{} << 124 << "讀全部：124/124 已回覆";
+    QTest::addRow("boards in slot order, keys in order asked")
+        << Missing{{2, 7}, {1, 4}, {1, 5}} << 121 << "讀全部：121/124 已回覆，未回覆：板1 鍵4, 鍵5；板2 鍵7";
+    Missing many;
+    for (int k = 1; k <= 10; ++k)
+        many.append({1, k});
+    for (int k = 1; k <= 5; ++k)
+        many.append({3, k});
+    QTest::addRow("a long list ends after twelve keys") << many << 109
+        << "讀全部：109/124 已回覆，未回覆：板1 鍵1, 鍵2, 鍵3, 鍵4, 鍵5, 鍵6, 鍵7, 鍵8, 鍵9, 鍵10；板3 鍵1, 鍵2 …";
+}
+
+void TestCheckedTransfers::summaryText()
+{
+    QFETCH(Missing, missing);
+    QFETCH(int, answered);
+    QFETCH(QString, text);
+
+    TransferSummary summary;
+    for (int i = 0; i < answered; ++i)
+        summary.add(1 + i % 2, 1 + i / 2, true);
+    for (const auto &m : missing)
+        summary.add(m.first, m.second, false);
+    QCOMPARE(summary.text(QStringLiteral("讀全部")), text);
 }
 
 QTEST_MAIN(TestCheckedTransfers)
