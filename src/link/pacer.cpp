@@ -26,14 +26,17 @@ bool RealPacer::waitUntil(const std::function<bool()> &done, int timeoutMs)
 {
     QElapsedTimer clock;
     clock.start();
-    // Wakes the event loop at the time-out when nothing else arrives.
+    // Wakes the event loop at the time-out when nothing else arrives; set
+    // again before each round, since a timer may fire a little early.
     QTimer deadline;
     deadline.setSingleShot(true);
-    deadline.start(qMax(0, timeoutMs));
+    deadline.setTimerType(Qt::PreciseTimer);
     QEventLoop loop;
     while (!done()) {
-        if (clock.elapsed() >= timeoutMs)
+        const qint64 left = timeoutMs - clock.elapsed();
+        if (left <= 0)
             return false;
+        deadline.start(int(left));
         loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
     return true;

@@ -167,6 +167,9 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
     if (FailsCheck(reply)) {
         m_context.bus.log.LogLine(CheckFailedModbusLine(packet, reply), BusDirection::Received);
         m_context.state.replies.replyFailedCheck();
+        // The register read-back names a damaged answer itself.
+        if (m_modbusObserver)
+            m_modbusObserver->modbusReplyArrived(packet);
         return;
     }
     const int id = ModbusReplyId(reply.idText());
