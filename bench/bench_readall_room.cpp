@@ -57,7 +57,7 @@ void ReadAll(benchmark::State &state, bool awaited)
     if (awaited)
         form.menu().miAwaitReplies->trigger();
     for (int slot : kPresentSlots)
-        form.boardCheckBox(slot)->setChecked(true);
+        form.panels().BoardCheckBoxes.at(slot)->setChecked(true);
     double measured = 0;
     for (auto _ : state) {
         // Taken as recently scanned: the loop over the keys is measured.

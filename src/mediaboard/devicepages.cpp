@@ -2,12 +2,12 @@
 
 #include "link/errorreporter.h"
 #include "link/linkdropwatch.h"
+#include "link/pacer.h"
 #include "link/scopeguard.h"
 #include "mediaboard/hexfields.h"
 #include "mediaboard/modbusregisterpage.h"
 #include "protocol/kvterror.h"
 #include "scenes/mediarequests.h"
-#include "scenes/pacedwait.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -22,6 +22,17 @@
 #include <array>
 
 namespace {
+
+// A pause in short steps with pending events run after each, so the window
+// stays responsive and replies are logged meanwhile.
+void PauseLettingEventsRun(Pacer &pacer, int ms)
+{
+    constexpr int kStepMs = 50;
+    for (int waited = 0; waited < ms; waited += kStepMs) {
+        pacer.pause(std::min(kStepMs, ms - waited));
+        pacer.processEvents();
+    }
+}
 
 constexpr int kMinListFieldWidth = 120;
 constexpr int kSpinFieldWidth = 60;
@@ -208,7 +219,7 @@ void DevicePages::btnModbusRemoteOKClick(QObject *sender)
 
     m_registers.setData(row, 0, DevicePageValues(fieldBytes(page)).first);
     m_registers.pressSend(row, 0);
-    PauseProcessingEvents(m_context.bus.pacer, kConfirmPauseMs);
+    PauseLettingEventsRun(m_context.bus.pacer, kConfirmPauseMs);
     // A connection lost meanwhile: the second value is not sent.
     drop.check();
     m_registers.setData(row, 1, DevicePageValues(fieldBytes(page)).second);

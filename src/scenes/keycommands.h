@@ -10,8 +10,9 @@ class LinkDropWatch;
 class TransferSummary;
 
 // "掃描", "讀按鍵" and "儲按鍵": the commands that talk to every board of the
-// room for one key. Replies are not awaited here; they arrive while the
-// commands let events run and the reply dispatcher applies them.
+// room for one key. Replies arrive while the commands let events run and the
+// reply dispatcher applies them; only with "等待回覆" on does a request wait
+// for its own answer (and ask again when none came).
 //
 // The handlers may raise KvtError (a link that cannot be opened); the scan
 // enables "掃描" again and clears the scan flag on every path.

@@ -21,8 +21,9 @@ struct KeyLoop
 
 // For each key index of order: the connection checked, the progress line
 // "caption done/total", the key selected and shown by a key switch, pending
-// events, step, pending events, then a pause of pauseMs (none when 0). The connection is
-// checked once more at the end, so a loss during the last step is reported.
+// events, step, pending events, then a pause of pauseMs (none when 0). The
+// connection is checked once more at the end, so a loss during the last step
+// is reported.
 void RunOverKeys(const KeyLoop &loop, const LinkDropWatch &drop, const QString &caption,
                  const std::vector<int> &order, int pauseMs, const std::function<void(int keyIndex)> &step);
 

@@ -5,7 +5,6 @@
 #include "protocol/kvterror.h"
 #include "protocol/modbusreply.h"
 #include "scenes/mediarequests.h"
-#include "scenes/pacedwait.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ RegisterReadResult RegisterReadBack::read(quint8 id, quint16 address)
     m_result = RegisterReadResult();
     const auto done = OnScopeExit([this] { m_waiting = false; });
     SendModbusFrame(m_bus, RegisterValueReadRequest(id, address));
-    WaitUntil(m_bus.pacer, kReadBackWaitMs, [this] { return m_answered; });
+    m_bus.pacer.waitUntil([this] { return m_answered; }, kReadBackWaitMs);
     return m_result;
 }
 

@@ -100,7 +100,7 @@ void TestE2eTransfers::readAllUnderFaults()
         // The designed scan can miss a board whose answer is lost: the boards
         // are marked by hand and the scan taken as recent.
         for (int slot : present)
-            form.boardCheckBox(slot)->setChecked(true);
+            form.panels().BoardCheckBoxes.at(slot)->setChecked(true);
         form.busState().scanned = true;
         form.busState().lastScanTime = tool.pacer.now();
     }
@@ -108,7 +108,7 @@ void TestE2eTransfers::readAllUnderFaults()
     tool.run(&TForm1::miReadAllClick);
     QVERIFY2(tool.errors.errors().isEmpty(), qPrintable(tool.errors.errors().join('\n')));
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        QCOMPARE(form.boardCheckBox(slot)->isChecked(), present.contains(slot));
+        QCOMPARE(form.panels().BoardCheckBoxes.at(slot)->isChecked(), present.contains(slot));
     const QString summary = form.progress().summaryText();
     // The last key enters the store with the next key switch.
     tool.selectKey(0);

@@ -276,7 +276,7 @@ void TestCheckedTransfers::awaitedScanAsksSilentSlotsAgain()
     QVERIFY2(fx.errors.errors().isEmpty(), qPrintable(fx.errors.errors().join('\n')));
     QList<int> present;
     for (int slot = 1; slot <= kSlotCount; ++slot)
-        if (fx.form().boardCheckBox(slot)->isChecked())
+        if (fx.form().panels().BoardCheckBoxes.at(slot)->isChecked())
             present.append(slot);
     QCOMPARE(present, found);
     QVERIFY(!fx.form().busState().scanFlag);
