@@ -131,7 +131,7 @@ void TForm1::createPanels()
                                            m_pages->btn6LightsSendAll, m_pages->btn6LightsGetAll},
                                           this);
     m_sixCircuitPage->placeInto(m_pages->sixLightsHost);
-    const SixKeyContext sixKeys{*m_panelContext, *m_storage, [this](const QString &text) {
+    const SixKeyContext sixKeys{*m_panelContext, *m_storage, m_busState.replies, [this](const QString &text) {
                                     statusBar()->showMessage(text, kStatusNoticeMs);
                                 }};
     for (int n = 1; n <= m_panels.SixKeyPanels.count(); ++n) {

@@ -8,6 +8,9 @@
 #include "protocol/kvterror.h"
 #include "scenes/keyselection.h"
 #include "scenes/keytables.h"
+#include "scenes/progressstatus.h"
+#include "scenes/replywatch.h"
+#include "scenes/transfersummary.h"
 #include "scenes/scenefilestorage.h"
 
 #include <QCheckBox>
@@ -427,12 +430,12 @@ void Tfm6Key::btns6KeyArrayButtonClicked(int column, int row)
         reportUnassigned({button});
 }
 
-void Tfm6Key::SendAllKeys()
+int Tfm6Key::SendAllKeys()
 {
     // btnSendKey is disabled while the six frames go out; a send reached
     // again from inside (a "儲6Key" meanwhile) has nothing to add.
     if (m_sendingAll)
-        return;
+        return 0;
     QToolButton *sendKey = m_btnSendKey;
     const CommandRunning running(m_sendingAll, [sendKey](bool enabled) { sendKey->setEnabled(enabled); });
     KeySelection &keys = m_context.panel.keys;
@@ -441,16 +444,20 @@ void Tfm6Key::SendAllKeys()
     // also when a key is chosen while events run.
     keys.selectKeyIndex(-1);
     QList<int> unassigned;
+    int sent = 0;
     for (int row = 0; row < 2; ++row) {
         for (int column = 0; column < kGridColumns; ++column) {
             const int button = kGridColumns * row + column + 1;
-            if (!sendButton(button))
+            if (sendButton(button))
+                ++sent;
+            else
                 unassigned.append(button);
             pacer.processEvents();
             pacer.pause(kButtonPauseMs);
         }
     }
     reportUnassigned(unassigned);
+    return sent;
 }
 
 void Tfm6Key::btnSendKeyClick()
@@ -493,12 +500,27 @@ void Tfm6Key::btnQTClick()
     ButtonSensitivities values{};
     for (int b = 1; b <= kSixKeyButtonCount; ++b)
         values[size_t(b - 1)] = controls(b).sensitivity->value();
-    SendModbusFrame(m_context.panel.bus, SensitivityWriteRequest(BusId(), values));
+    sendSensitivity(QStringLiteral("設靈敏度"), SensitivityWriteRequest(BusId(), values), true);
 }
 
 void Tfm6Key::btnReadQTClick()
 {
-    SendModbusFrame(m_context.panel.bus, SensitivityReadRequest(BusId()));
+    sendSensitivity(QStringLiteral("讀靈敏度"), SensitivityReadRequest(BusId()), false);
+}
+
+void Tfm6Key::sendSensitivity(const QString &command, const QByteArray &request, bool write)
+{
+    const int slot = SixKeyPanelSlot(m_panel);
+    const ReplyWatch &replies = m_context.replies;
+    const auto heard = [&replies, slot, write] {
+        return write ? replies.acknowledgementsOf(slot) : replies.readRepliesOf(slot, kSensitivityBytes);
+    };
+    const int before = heard();
+    // The answer comes while the send lets events run after its pause.
+    SendModbusFrame(m_context.panel.bus, request);
+    TransferSummary summary;
+    summary.add(slot, 0, heard() > before);
+    m_context.panel.progress.showSummary(summary.text(command));
 }
 
 void Tfm6Key::ApplySensitivityReply(const QByteArray &data)

@@ -14,6 +14,7 @@ class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QToolButton;
+class ReplyWatch;
 class SceneFileStorage;
 
 // What the six-key panels share with the window around them.
@@ -21,6 +22,8 @@ struct SixKeyContext
 {
     PanelContext panel;
     SceneFileStorage &storage; // the buttons' settings
+    // What the board answered: the sensitivity commands sum it up.
+    const ReplyWatch &replies;
     // Shows a line in the window's status bar (why nothing was sent); required.
     std::function<void(const QString &)> showStatus;
 };
@@ -94,7 +97,7 @@ public:
     void setButtonCaption(int button, const QString &caption) override;
     // SixKeyPanelView
     void RequestKeySetting(int position) override;
-    void SendAllKeys() override;
+    int SendAllKeys() override;
     void ApplyKeyReply(const QByteArray &data) override;
     void ApplySensitivityReply(const QByteArray &data) override;
 
@@ -151,6 +154,9 @@ private:
     void showFlags(int button, const SixKeyFlags &flags);
     // Sends button 1..6's setting; false (nothing sent) when it has no key.
     bool sendButton(int button);
+    // Sends one sensitivity request and shows whether the board answered it
+    // ("設靈敏度：1/1 已回覆"): an echo of the write, a read reply of six bytes.
+    void sendSensitivity(const QString &command, const QByteArray &request, bool write);
     void reportUnassigned(const QList<int> &buttons);
     QString settingsPath(int button, const char *entry) const;
 

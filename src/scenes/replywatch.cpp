@@ -27,8 +27,12 @@ void ReplyWatch::checkedModbusReply(const ModbusReply &reply)
         matched(Kind::ModbusRead, reply.address(), m_expected.byteCount);
     else if (reply.isException() && refused == ModbusReply::kWriteFunction)
         matched(Kind::ModbusWriteEcho, reply.address(), 0);
-    else if (reply.function() == ModbusReply::kReadFunction)
+    else if (reply.function() == ModbusReply::kReadFunction) {
         matched(Kind::ModbusRead, reply.address(), reply.byteCount());
+        const int slot = FindSlotById(reply.address());
+        if (slot >= 1)
+            ++m_reads[{slot, reply.byteCount()}];
+    }
     else if (reply.function() == ModbusReply::kWriteFunction) {
         matched(Kind::ModbusWriteEcho, reply.address(), 0);
         acknowledged(reply.address());
@@ -74,4 +78,10 @@ void ReplyWatch::slotAnswered(int slot)
 int ReplyWatch::answersOf(int slot) const
 {
     return slot >= 1 && slot <= kSlotCount ? m_answers[size_t(slot - 1)] : 0;
+}
+
+int ReplyWatch::readRepliesOf(int slot, int byteCount) const
+{
+    const auto it = m_reads.find({slot, byteCount});
+    return it == m_reads.end() ? 0 : it->second;
 }

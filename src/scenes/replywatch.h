@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 #include <array>
+#include <map>
+#include <utility>
 
 class BoardReply;
 class ModbusReply;
@@ -51,6 +53,9 @@ public:
     int answersOf(int slot) const;
     // How many writes slot 1..19 acknowledged (function 16 echo, 'H' 02).
     int acknowledgementsOf(int slot) const;
+    // How many checked read replies (function 03) with byteCount data bytes
+    // slot 1..19 gave: a six-key board's key setting (4), its sensitivities (6).
+    int readRepliesOf(int slot, int byteCount) const;
 
 private:
     void matched(Kind kind, quint8 busId, int byteCount);
@@ -61,4 +66,5 @@ private:
     bool m_failedCheck = false;
     std::array<int, kSlotCount> m_answers{};
     std::array<int, kSlotCount> m_acknowledgements{};
+    std::map<std::pair<int, int>, int> m_reads; // (slot, byte count) -> replies
 };

@@ -28,6 +28,10 @@
 constexpr int kSixKeyButtonCount = 6;
 constexpr int kSixKeyMaxTimeValue = 31;
 constexpr int kSixKeyMaxSensitivity = 63;
+// Data bytes of the read replies: a key setting (two registers), the
+// sensitivities (three).
+constexpr int kKeySettingBytes = 4;
+constexpr int kSensitivityBytes = 6;
 constexpr quint16 kSixKeyRegisterBase = 0x0080;
 constexpr quint16 kSensitivityRegister = 0x0089;
 // The key index a reply's code decodes to when no key has that code: one past

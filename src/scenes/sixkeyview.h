@@ -14,8 +14,9 @@ public:
     // Sends the read request of the key setting at board position 1..6; the
     // reply that follows is shown on that position's button.
     virtual void RequestKeySetting(int position) = 0;
-    // Sends the settings of all six buttons (those without a key are skipped).
-    virtual void SendAllKeys() = 0;
+    // Sends the settings of all six buttons (those without a key are
+    // skipped); returns how many frames went out.
+    virtual int SendAllKeys() = 0;
     // Start-up: the panel's number (1..), then its settings restored.
     virtual void SetPanelNumber(int n) = 0;
     // "唯讀": the panel refuses edits and ignores replies while on.

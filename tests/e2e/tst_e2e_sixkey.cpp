@@ -5,6 +5,7 @@
 // "設靈敏度" come back with "讀靈敏度".
 #include "e2eroom.h"
 
+#include "app/statusprogress.h"
 #include "panels/sixkey.h"
 #include "protocol/boardtable.h"
 #include "scenes/keytables.h"
@@ -107,6 +108,7 @@ void TestE2eSixKey::keySettingsAndSensitivityRoundTrip()
     }
     tool.run(&TForm1::miSend6KeyClick);
     QVERIFY2(errorText().isEmpty(), errorText().constData());
+    QCOMPARE(form.progress().summaryText(), QStringLiteral("儲6Key：6/6 已回覆"));
 
     // The panel changed, then read back from the board.
     for (int b = 1; b <= kSixKeyButtonCount; ++b) {
@@ -121,6 +123,7 @@ void TestE2eSixKey::keySettingsAndSensitivityRoundTrip()
     QTest::qWait(kReplySettleMs);
     QVERIFY2(errorText().isEmpty(), errorText().constData());
     QVERIFY(tool.menuEnabled("miRead6Key"));
+    QCOMPARE(form.progress().summaryText(), QStringLiteral("讀6Key：6/6 已回覆"));
     for (int b = 1; b <= kSixKeyButtonCount; ++b)
         QCOMPARE(Shown(panel, b), Expected(kSettings[b - 1]));
 
@@ -133,6 +136,7 @@ void TestE2eSixKey::keySettingsAndSensitivityRoundTrip()
     for (int b = 1; b <= kSixKeyButtonCount; ++b)
         panel->sensitivityBox(b)->setValue(50);
     QTest::mouseClick(panel->readQtButton(), Qt::LeftButton);
+    QCOMPARE(form.progress().summaryText(), QStringLiteral("讀靈敏度：1/1 已回覆"));
     QTest::qWait(kReplySettleMs);
     QVERIFY2(errorText().isEmpty(), errorText().constData());
     for (int b = 1; b <= kSixKeyButtonCount; ++b)

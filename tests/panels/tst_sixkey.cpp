@@ -6,6 +6,7 @@
 
 #include "app/mainmenu.h"
 #include "app/mainpages.h"
+#include "app/statusprogress.h"
 #include "link/trafficlog.h"
 #include "panels/lightboard.h"
 #include "panels/sixkey.h"
@@ -233,7 +234,8 @@ private slots:
 
     void aNewPanelHoldsItsOwnValues()
     {
-        const SixKeyContext context{fx->form().panelContext(), fx->form().storage(), [](const QString &) {}};
+        const SixKeyContext context{fx->form().panelContext(), fx->form().storage(), fx->form().busState().replies,
+                                    [](const QString &) {}};
         Tfm6Key fresh(context);
         for (int b = 1; b <= 6; ++b)
             QCOMPARE(Describe(StateOf(&fresh, b)),
@@ -638,6 +640,48 @@ private slots:
         // Each panel: six buttons at 200 + 100 ms, then 100 ms.
         QCOMPARE(Pauses(fx->pacer).size(), 2 * (12 + 1));
         QVERIFY(!enabled.contains(false));
+    }
+
+    void summariesNameTheBoardsThatDidNotAnswer()
+    {
+        // Boards 11 (slot 9) and 20 (slot 18) present; only 20 answers, each
+        // request at the next event processing: a read with its data, a write
+        // with its echo.
+        fx->setBoardPresent(9, true);
+        fx->setBoardPresent(18, true);
+        InMemoryTransport *transport = fx->transport;
+        transport->onWrite = [transport](const QByteArray &frame) {
+            const QByteArray request = Payload(frame);
+            if (quint8(request.at(0)) != 0x20)
+                return;
+            const QByteArray reply = request.at(1) == 0x10
+                                         ? request.left(6)
+                                         : request.left(2) + char(2 * request.at(5)) + QByteArray(2 * request.at(5), '\x08');
+            const QByteArray wire = Reply(reply);
+            QMetaObject::invokeMethod(transport, [transport, wire] { transport->inject(wire); }, Qt::QueuedConnection);
+        };
+        const auto summary = [this] { return fx->form().progress().summaryText(); };
+
+        fx->form().menu().miRead6Key->trigger();
+        QCOMPARE(summary(), QStringLiteral("讀6Key：6/12 已回覆，未回覆：板9"));
+        for (int b = 1; b <= 6; ++b) {
+            panel(1)->grid()->setHint(b, QString::number(b));
+            panel(10)->grid()->setHint(b, b == 3 ? QStringLiteral("-1") : QString::number(b));
+        }
+        // Button 3 of panel 10 has no key: five frames, five echoes.
+        fx->form().menu().miSend6Key->trigger();
+        QCOMPARE(summary(), QStringLiteral("儲6Key：5/11 已回覆，未回覆：板9"));
+
+        QTest::mouseClick(panel(10)->qtButton(), Qt::LeftButton);
+        QCOMPARE(summary(), QStringLiteral("設靈敏度：1/1 已回覆"));
+        QTest::mouseClick(panel(1)->readQtButton(), Qt::LeftButton);
+        QCOMPARE(summary(), QStringLiteral("讀靈敏度：0/1 已回覆，未回覆：板9"));
+        QTest::mouseClick(panel(10)->readQtButton(), Qt::LeftButton);
+        QCOMPARE(summary(), QStringLiteral("讀靈敏度：1/1 已回覆"));
+        QCOMPARE(panel(10)->sensitivityBox(1)->value(), 2);
+        QTest::mouseClick(panel(1)->qtButton(), Qt::LeftButton);
+        QCOMPARE(summary(), QStringLiteral("設靈敏度：0/1 已回覆，未回覆：板9"));
+        QVERIFY2(fx->errors.errors().isEmpty(), qPrintable(fx->errors.errors().join('\n')));
     }
 
     void readAllReadsTheSixKeyBoardsFirst()

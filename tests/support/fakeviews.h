@@ -80,7 +80,7 @@ public:
     QString keyIndexText(int) const override { return QString(); }
     void setButtonCaption(int, const QString &) override {}
     void RequestKeySetting(int) override {}
-    void SendAllKeys() override {}
+    int SendAllKeys() override { return 0; }
     void SetPanelNumber(int) override {}
     void SetReadOnly(bool) override {}
 };
