@@ -77,7 +77,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
     central->setObjectName(QStringLiteral("Form1Client"));
     setCentralWidget(central);
     m_pages = std::make_unique<MainPages>(central, *m_log);
-    m_progress = std::make_unique<StatusProgress>(statusBar());
+    m_progress = std::make_unique<StatusProgress>(statusBar(), &m_log->record());
     m_keyList = std::make_unique<ComboKeyList>(m_pages->ComboBox1);
     m_keySwitch = std::make_unique<KeySwitch>(m_sceneStore, *m_keyList);
     m_panelContext.reset(new PanelContext{m_bus, m_environment.errors, *m_keySwitch, *m_menu, *m_progress});

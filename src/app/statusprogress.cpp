@@ -1,10 +1,12 @@
 #include "app/statusprogress.h"
 
+#include "link/busrecord.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QStatusBar>
 
-StatusProgress::StatusProgress(QStatusBar *bar)
+StatusProgress::StatusProgress(QStatusBar *bar, BusRecord *record) : m_record(record)
 {
     m_label = new QLabel(bar);
     m_label->setObjectName(QStringLiteral("lbProgress"));
@@ -43,6 +45,9 @@ QString StatusProgress::text() const
 void StatusProgress::showSummary(const QString &text)
 {
     m_summary->setText(text);
+    // Into the record only: the list keeps its designed lines.
+    if (m_record && !text.isEmpty())
+        m_record->append(BusDirection::Note, text);
 }
 
 QString StatusProgress::summaryText() const

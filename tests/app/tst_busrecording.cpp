@@ -9,6 +9,7 @@
 #include "app/mainpages.h"
 #include "app/qtfiledialogs.h"
 #include "app/recordcommands.h"
+#include "app/statusprogress.h"
 #include "app/trafficlogview.h"
 #include "link/busrecord.h"
 #include "link/trafficlog.h"
@@ -102,6 +103,7 @@ private slots:
     void saveRecordFromEitherMenu_data();
     void saveRecordFromEitherMenu();
     void recordKeepsWhatTheScanClearsFromTheList();
+    void summaryShownGoesIntoTheRecordOnly();
     void saveThatFailsKeepsTheRecord();
     void cancelledSaveWritesNothing();
     void saveReachedAgainWhileItsDialogIsUp();
@@ -148,13 +150,15 @@ void TestBusRecording::saveRecordFromEitherMenu()
     QVERIFY2(r.fixture.errors.errors().isEmpty(), qPrintable(r.fixture.errors.errors().join('\n')));
     QCOMPARE(r.dialog.startNames, QStringList{QStringLiteral("kvt-record-20260105-090013.txt")});
 
-    // Every line of the list, in order, with its time and direction.
+    // Every line of the list, in order, with its time and direction, then
+    // the scan's summary.
     const QStringList saved = SavedLines(path);
     const QStringList logged = r.log().lines();
-    QCOMPARE(saved.size(), logged.size());
+    QCOMPARE(saved.size(), logged.size() + 1);
+    QCOMPARE(saved.last(), QStringLiteral("2026-01-05 09:00:13.300  ※  ") + r.fixture.form().progress().summaryText());
     QString previous;
     int sent = 0;
-    for (int i = 0; i < saved.size(); ++i) {
+    for (int i = 0; i < logged.size(); ++i) {
         const auto [stamp, rest] = SplitLine(saved[i]);
         QVERIFY2(!stamp.isEmpty(), qPrintable(saved[i]));
         QVERIFY2(stamp >= previous, qPrintable(saved[i]));
@@ -199,9 +203,31 @@ void TestBusRecording::recordKeepsWhatTheScanClearsFromTheList()
 
     r.save(r.path(QStringLiteral("r.txt")));
     const QStringList saved = SavedLines(r.path(QStringLiteral("r.txt")));
-    QCOMPARE(saved.size(), beforeScan.size() + kSlotCount);
+    // The read and the scan each add their summary.
+    QCOMPARE(saved.size(), beforeScan.size() + 1 + kSlotCount + 1);
     for (int i = 0; i < beforeScan.size(); ++i)
         QVERIFY2(saved[i].endsWith(TrafficLog::displayText(beforeScan[i])), qPrintable(saved[i]));
+}
+
+void TestBusRecording::summaryShownGoesIntoTheRecordOnly()
+{
+    Recording r;
+    ScriptedBoards boards(*r.fixture.transport, r.fixture.pacer);
+    boards.addBoard(2);
+    r.menu().miScan->trigger();
+    const QString summary = r.fixture.form().progress().summaryText();
+    QVERIFY(!summary.isEmpty());
+
+    const BusRecord &record = r.log().record();
+    QCOMPARE(record.at(record.size() - 1).text, summary);
+    QCOMPARE(record.at(record.size() - 1).direction, BusDirection::Note);
+    // The list shows only its designed lines.
+    QVERIFY(!r.log().lines().contains(summary));
+    QCOMPARE(record.size(), r.log().lineCount() + 1);
+
+    r.save(r.path(QStringLiteral("r.txt")));
+    QVERIFY2(SavedLines(r.path(QStringLiteral("r.txt"))).last().endsWith(QStringLiteral("  ※  ") + summary),
+             qPrintable(SavedLines(r.path(QStringLiteral("r.txt"))).last()));
 }
 
 void TestBusRecording::saveThatFailsKeepsTheRecord()
