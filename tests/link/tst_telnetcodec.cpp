@@ -263,6 +263,11 @@ void TestTelnetCodec::fuzzFindingsHold_data()
                "00 63 0D 0A");
     QTest::addRow("stray DONT DO BINARY to the client makes no endless answers")
         << true << Hex("01 06 03 00 06 02 00 04 0D 41 05 0D 42");
+    // A forged WONT BINARY reaches the client while the server still sends
+    // BINARY: the server's lone CR leaves the client waiting for a NUL; the
+    // check after settling must not take the next NUL for the codecs' fault.
+    QTest::addRow("stray WONT BINARY to the client, server writes a lone CR")
+        << true << Hex("03 FF FB 00 48 FB 0E FD 00 11 0D");
 }
 
 void TestTelnetCodec::fuzzFindingsHold()

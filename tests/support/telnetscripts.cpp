@@ -207,6 +207,15 @@ QString CheckTelnetPair(const QByteArray &script)
         return QStringLiteral("settled but disagreeing on BINARY: client sends %1 receives %2, far end sends %3 receives %4")
             .arg(pair.client.codec.sendsBinary()).arg(pair.client.codec.receivesBinary())
             .arg(pair.far.codec.sendsBinary()).arg(pair.far.codec.receivesBinary());
+    if (pair.strayBinary) {
+        // Bytes written while the two ends disagreed on BINARY may leave a
+        // decoder holding a lone CR from the other mode (a NUL that follows is
+        // then read as its partner): the first bytes after such a change are
+        // not what this check is about, so one throwaway block goes each way.
+        const QByteArray throwaway("settle");
+        pair.far.codec.decode(pair.client.codec.encode(throwaway));
+        pair.client.codec.decode(pair.far.codec.encode(throwaway));
+    }
     QByteArray probe;
     for (int b = 0; b < 256; ++b)
         probe.append(char(b));

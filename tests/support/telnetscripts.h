@@ -35,5 +35,7 @@ QString CheckTelnetSplits(const QByteArray &input);
 // of answers per option and stray request), each end reads exactly what the
 // other wrote (unless a stray negotiation of BINARY made them disagree on the
 // way), and once quiet they agree on BINARY both ways, so any block encoded
-// by one decodes to itself at the other.
+// by one decodes to itself at the other (after a stray negotiation of BINARY
+// one throwaway block each way first: a decoder may still hold a lone CR read
+// in the other mode).
 QString CheckTelnetPair(const QByteArray &script);
