@@ -15,6 +15,7 @@
 #include "link/pacer.h"
 #include "link/trafficlog.h"
 #include "mediaboard/mediaboard.h"
+#include "panels/boardtest.h"
 #include "panels/lightboard.h"
 #include "panels/maindimmer.h"
 #include "panels/sixcircuitpage.h"
@@ -94,6 +95,7 @@ TForm1::TForm1(const AppEnvironment &environment, QWidget *parent)
 
     createPanels();
     createBusCommands();
+    createPickersAndBoardTest();
     connectHandlers();
     FormCreate();
 
@@ -222,10 +224,12 @@ void TForm1::FormCreate()
         m_panels.SlotPanelTable.at(slot)->setProperty("tag", slot);
     }
 
+    fillPickerCaptions();
     QComboBox *keyList = m_pages->ComboBox1;
     keyList->clear();
     keyList->addItems(KeyNames());
     keyList->setCurrentIndex(-1);
+    fillPowerCaptions();
 
     m_pages->PageControl1->setCurrentIndex(0);
     m_busState.scanFlag = false;
@@ -251,6 +255,8 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // A pass running finishes the blink it is in, so no output stays inverted.
+    m_boardTest->windowClosing();
     guarded([this] { FormClose(); });
     event->accept();
 }

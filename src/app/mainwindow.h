@@ -12,6 +12,7 @@
 #include <QMainWindow>
 #include <memory>
 
+class BoardTest;
 class BusCommands;
 class ComboKeyList;
 class DeviceLink;
@@ -20,6 +21,7 @@ class KeySwitch;
 class MainDimmer;
 class MainMenu;
 class MediaBoard;
+class PickerPages;
 class QAction;
 class RecordCommands;
 class SceneFileCommands;
@@ -67,6 +69,9 @@ public:
     MainDimmer &mainDimmer() { return *m_mainDimmer; }
     // The pages of the tab "VOD板": the register page and the device pages.
     MediaBoard &mediaBoard() { return *m_mediaBoard; }
+    // The key pickers of pages "zu" to "1Key" and the board test "機板測試".
+    PickerPages &pickerPages() { return *m_pickers; }
+    BoardTest &boardTest() { return *m_boardTest; }
     KeyCommands &keyCommands();
     // The file menu's commands.
     SceneFileCommands &sceneFile() { return *m_sceneFile; }
@@ -109,6 +114,14 @@ public slots:
     void ApdDataPacket1StringPacket(const QByteArray &packet);
     void ApdDataPacket3StringPacket(const QByteArray &packet);
     void ApdDataPacket4StringPacket(const QByteArray &packet);
+    // The key pickers: a click area or touch-key button (its tag is the key)
+    // and the power grid's button (column, row), both from 0.
+    void Image5Click(QObject *sender);
+    void JvArrayButton1ArrayButtonClicked(int col, int row);
+    // "開始測試", "結束測試" and one pass of the board test.
+    void N7Click();
+    void N9Click();
+    void tmrTestBoardTimer();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -118,6 +131,11 @@ protected:
 private:
     void createPanels();
     void createBusCommands();
+    void createPickersAndBoardTest();
+    // Start-up: the key-input grid's captions and colours before the key list
+    // is filled, the power grid's captions after.
+    void fillPickerCaptions();
+    void fillPowerCaptions();
     void connectHandlers();
     void connectFlag(QAction *item, const std::function<void()> &handler);
 
@@ -139,6 +157,8 @@ private:
     MainDimmer *m_mainDimmer = nullptr;
     Tfm6Key *m_sixKeyPanel10 = nullptr;
     MediaBoard *m_mediaBoard = nullptr;
+    PickerPages *m_pickers = nullptr;
+    BoardTest *m_boardTest = nullptr;
     std::unique_ptr<BusCommands> m_busCommands;
     WindowPanels m_panels;
     PanelSettingsList m_panelSettings{[this] { return m_panels.storedSettings(); }};

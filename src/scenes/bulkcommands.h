@@ -35,6 +35,9 @@ public:
     // slots (keys sharing a slot in key-list order).
     static std::vector<int> SendAllOrder(bool keyNameOrder);
 
+    bool isReadingAll() const { return m_readingAll; }
+    bool isSendingAll() const { return m_sendingAll; }
+
 private:
     KeyLoop keyLoop() const;
     // The pause after each key; none in awaited mode, where every answer
