@@ -108,17 +108,25 @@ void BoardTest::blink(TfmLightBoard &panel, int row)
 {
     Pacer &pacer = m_context.bus.pacer;
     LedIndicator *led = panel.led(kTestedColumn, row);
-    // The LED click inverts the LED before it sends; when the send fails, the
-    // panel is put back as it was, so no key takes the blinked pattern.
-    bool inverted = true;
-    const auto putBack = OnScopeExit([&inverted, led] {
-        if (inverted)
+    // The LED click inverts the LED before it sends; when the send fails, or
+    // an error ends the pass while the LED is inverted, the panel is put back
+    // as it was, so no key takes the blinked pattern.
+    const auto putBack = OnScopeExit([&panel, led] {
+        if (panel.blinkHeld())
             led->toggle();
+        panel.endBlink();
     });
+    panel.holdBlink(led, !led->isOn());
     panel.l11Click(led);
     pacer.processEvents();
     pacer.pause(kBlinkPauseMs);
-    inverted = false;
+    if (!panel.blinkHeld()) {
+        // The panel was given other data meanwhile (another key shown, a
+        // reply, a click): it keeps them, and the click below sends its
+        // column as it now is, which also ends the blink on the board.
+        led->toggle();
+    }
+    panel.endBlink();
     panel.l11Click(led);
     pacer.processEvents();
     pacer.pause(kBlinkPauseMs);

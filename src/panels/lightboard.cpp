@@ -185,11 +185,30 @@ QByteArray TfmLightBoard::EncodeBoardData() const
         data.append(mask);
         data.append(char(columnPattern(c)));
     }
+    if (blinkHeld()) {
+        for (int c = 1; c <= kLightColumns; ++c)
+            for (int r = 1; r <= kLightRows; ++r)
+                if (led(c, r) == m_blinkLed)
+                    data[2 * c - 1] = char(quint8(data.at(2 * c - 1)) ^ quint8(1u << (r - 1)));
+    }
     return data;
+}
+
+void TfmLightBoard::holdBlink(LedIndicator *led, bool shows)
+{
+    m_blinkLed = led;
+    m_blinkShows = shows;
+}
+
+bool TfmLightBoard::blinkHeld() const
+{
+    // A click or a column toggle since has changed the LED: it shows data again.
+    return m_blinkLed && m_blinkLed->isOn() == m_blinkShows;
 }
 
 void TfmLightBoard::DecodeBoardData(const QByteArray &data)
 {
+    endBlink();
     const auto byteAt = [&data](int i) { return i < data.size() ? quint8(data.at(i)) : quint8(0); };
     const quint8 mask = byteAt(0);
     for (int r = 1; r <= kLightRows; ++r) {

@@ -60,6 +60,17 @@ public:
     quint8 columnPattern(int column) const;
     quint8 rowMask() const;
 
+    // The board test's blink: led shows the state shows for a moment (set
+    // through the LED click, on the panel and on the board), the opposite of
+    // the panel's data. While the LED keeps that state, what the panel
+    // encodes (what a key switch stores, what a send writes) is its data
+    // without the blink, so a key picked or sent meanwhile does not take the
+    // blinked output. Decoded data end the blink.
+    void holdBlink(LedIndicator *led, bool shows);
+    void endBlink() { m_blinkLed = nullptr; }
+    // The LED of the blink still shows it.
+    bool blinkHeld() const;
+
 public slots:
     void l11Click(QObject *sender);
     void lb1Click(QObject *sender);
@@ -78,6 +89,8 @@ private:
     int m_slot = 0;
     bool m_readOnly = false;
     bool m_sendingAll = false;
+    LedIndicator *m_blinkLed = nullptr;
+    bool m_blinkShows = false;
     QCheckBox *m_checkBox1 = nullptr;
     QFrame *m_panel1 = nullptr;
     QToolButton *m_btnSendAll = nullptr;

@@ -135,7 +135,7 @@ void PickerPages::buildGrids(QWidget *power, QWidget *inputs)
 void PickerPages::buildTouchKeys(QWidget *page)
 {
     keySwitchLabel = new QLabel(QStringLiteral("開關:"), page);
-    keySwitchLabel->setObjectName(QStringLiteral("Label3"));
+    keySwitchLabel->setObjectName(QStringLiteral("lbSwitch"));
     keySwitchLabel->setGeometry(8, kTouchKeyY, 44, kTouchKeySize.height());
     for (int i = 0; i < int(std::size(kTouchKeyXs)); ++i) {
         auto *button = new QToolButton(page);

@@ -5,6 +5,7 @@
 #include "panels/boardtest.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -15,30 +16,82 @@
 using e2e::Room;
 using e2e::ToolWindow;
 
+namespace {
+
+struct TestedBoard
+{
+    QString id; // as the room names it
+    QString kind;
+    int outputs; // column 1 as the board holds it
+};
+
+// The room's line for a live output: "01 light: live output mask FF pattern 5B".
+QString LiveLine(const TestedBoard &board, int pattern)
+{
+    return QStringLiteral("%1 %2: live output mask FF pattern %3")
+        .arg(board.id, board.kind, QStringLiteral("%1").arg(pattern, 2, 16, QLatin1Char('0')).toUpper());
+}
+
+// Each output of each board inverted, then put back: 16 lines a board.
+QStringList PassLines(const QList<TestedBoard> &boards)
+{
+    QStringList lines;
+    for (const TestedBoard &board : boards)
+        for (int r = 0; r < 8; ++r)
+            for (int pattern : {board.outputs ^ (1 << r), board.outputs})
+                lines.append(LiveLine(board, pattern));
+    return lines;
+}
+
+} // namespace
+
 class TestE2eBoardTest : public QObject
 {
     Q_OBJECT
 private slots:
+    void onePassBlinksEveryOutputInOrder_data();
     void onePassBlinksEveryOutputInOrder();
 };
 
+void TestE2eBoardTest::onePassBlinksEveryOutputInOrder_data()
+{
+    QTest::addColumn<QStringList>("faults");
+    // How many of the pass's 32 live outputs reach the room; the error the
+    // pass ends with (empty: none).
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<QString>("error");
+
+    QTest::addRow("every answer arrives") << QStringList{} << 32 << QString();
+    // No answer is awaited: the blinking goes on whatever the boards answer.
+    QTest::addRow("a third of the answers dropped")
+        << QStringList{"--drop-rate", "33%", "--seed", "3"} << 32 << QString();
+    // The room closes the line at the fifth frame (output 3 of board 01
+    // inverted): the put-back goes out on a new connection, then the pass
+    // stops with the lost connection named.
+    QTest::addRow("the connection closed mid-pass")
+        << QStringList{"--close-after", "5"} << 6 << QStringLiteral("\"機板測試\" stopped: the connection to the bus was lost");
+}
+
 void TestE2eBoardTest::onePassBlinksEveryOutputInOrder()
 {
+    QFETCH(QStringList, faults);
+    QFETCH(int, frames);
+    QFETCH(QString, error);
     QTemporaryDir roomFolder;
     const QString statePath = roomFolder.filePath(QStringLiteral("room.json"));
-    const auto zeros = [](int) { return QStringLiteral("0000000000000000"); };
-    auto light = e2e::BoardState(QStringLiteral("light"), zeros);
-    auto outputs = [&](int value) {
-        QJsonObject board = light;
-        board[QStringLiteral("outputs")] = value;
-        return board;
-    };
-    QVERIFY(e2e::WriteRoomState(statePath, QJsonObject{{"01", outputs(0x5A)}, {"F1", outputs(0x00)}}));
+    // Board 01 starts with outputs 01011010; the six-key board F1 (slot 7,
+    // its relay outputs) is not in the file and starts dark.
+    QJsonObject board01 = e2e::BoardState(QStringLiteral("light"), [](int) { return QStringLiteral("0000000000000000"); });
+    board01[QStringLiteral("outputs")] = 0x5A;
+    QVERIFY(e2e::WriteRoomState(statePath, QJsonObject{{"01", board01}}));
 
     QByteArray served;
     QJsonObject boards;
+    qint64 passMs = 0;
     {
-        Room room({"--listen", "127.0.0.1:0", "--state", statePath});
+        Room room(QStringList{"--listen", "127.0.0.1:0", "--boards", "01,F1", "--dimmer6", "none", "--media", "none",
+                              "--state", statePath}
+                  + faults);
         const quint16 port = room.waitPort();
         QVERIFY(port != 0);
         ToolWindow tool(port);
@@ -51,32 +104,46 @@ void TestE2eBoardTest::onePassBlinksEveryOutputInOrder()
         QTimer *timer = tool.form->findChild<QTimer *>(QStringLiteral("tmrTestBoard"));
         QVERIFY(timer && timer->isActive());
         // The pass, as the timer's tick runs it; then the test is ended.
+        QElapsedTimer clock;
+        clock.start();
         tool.run(&TForm1::tmrTestBoardTimer);
+        passMs = clock.elapsed();
+        // A pass that an error ended leaves the test on: the next pass is due.
+        QVERIFY(timer->isActive());
+        QVERIFY(!tool.form->busState().scanFlag);
         tool.form->N9Click();
-        QTest::qWait(300);
-        QVERIFY2(tool.errors.errors().isEmpty(), qPrintable(tool.errors.errors().join('\n')));
         QVERIFY(!timer->isActive());
+        QTest::qWait(300);
+        if (error.isEmpty()) {
+            QVERIFY2(tool.errors.errors().isEmpty(), qPrintable(tool.errors.errors().join('\n')));
+        } else {
+            QCOMPARE(tool.errors.errors().size(), 1);
+            QVERIFY2(tool.errors.errors().first().contains(error), qPrintable(tool.errors.errors().first()));
+        }
+        // The panels show the outputs as they were.
         QCOMPARE(tool.lightBoard(1)->columnPattern(1), quint8(0x5A));
+        QCOMPARE(tool.lightBoard(7)->columnPattern(1), quint8(0x00));
+        QVERIFY2(room.running(), "the room ended during the pass");
         room.stop(); // the room saves its outputs on the way out
         served = room.output();
         boards = e2e::ReadRoomBoards(statePath);
     }
 
+    // Real pacing: every live output is a 100 ms send and a 200 ms pause.
+    QVERIFY2(passMs >= frames * 300, qPrintable(QString::number(passMs)));
+    QVERIFY2(passMs < frames * 300 * 3 / 2 + 2000, qPrintable(QString::number(passMs)));
     // The room's log: one live output line per frame, in the order sent.
-    QStringList expected;
-    for (const auto &[id, column1] : {std::pair<QString, int>{"01", 0x5A}, {"F1", 0x00}})
-        for (int r = 0; r < 8; ++r)
-            for (int pattern : {column1 ^ (1 << r), column1})
-                expected.append(QStringLiteral("%1 light: live output mask FF pattern %2")
-                                    .arg(id, QStringLiteral("%1").arg(pattern, 2, 16, QLatin1Char('0')).toUpper()));
     QStringList seen;
-    const QRegularExpression live(QStringLiteral("(\\S+ light: live output mask \\S+ pattern \\S+)"));
+    const QRegularExpression live(QStringLiteral("(\\S+ \\S+: live output mask \\S+ pattern \\S+)"));
     for (const QString &line : QString::fromUtf8(served).split(QLatin1Char('\n'))) {
         const auto match = live.match(line);
         if (match.hasMatch())
             seen.append(match.captured(1));
     }
-    QCOMPARE(seen, expected);
+    QCOMPARE(seen, PassLines({{"01", "light", 0x5A}, {"F1", "sixkey", 0x00}}).mid(0, frames));
+    if (faults.contains(QLatin1String("--drop-rate")))
+        QVERIFY2(served.contains("dropped on demand"), "the room dropped no answer; the run shows nothing");
+    // The boards' outputs end as they began.
     QCOMPARE(boards.value("01").toObject().value("outputs").toInt(), 0x5A);
     QCOMPARE(boards.value("F1").toObject().value("outputs").toInt(), 0x00);
 }

@@ -81,6 +81,8 @@ private slots:
     void lostLinkEndsThePassWithThePanelAsBefore_data();
     void lostLinkEndsThePassWithThePanelAsBefore();
     void closingTheWindowEndsTheTest();
+    void keyPickedDuringABlinkStoresTheKeyAsItWas();
+    void keySentDuringABlinkSendsTheKeyAsItIs();
     void statusBarNamesTheBlinkingOutput();
 };
 
@@ -359,6 +361,77 @@ void TestBoardTest::closingTheWindowEndsTheTest()
     QCOMPARE(f.lightBoard(2)->columnPattern(1), quint8(0xFF));
     QVERIFY(!f.find<QTimer>(QStringLiteral("tmrTestBoard"))->isActive());
     QVERIFY(!form.busState().scanFlag);
+}
+
+void TestBoardTest::keyPickedDuringABlinkStoresTheKeyAsItWas()
+{
+    MainWindowFixture f;
+    TForm1 &form = f.form();
+    f.setBoardPresent(2, true);
+    f.userSelectKey(0); // 晴空
+    TfmLightBoard *panel = f.lightBoard(2);
+    SetColumn1(panel, 0xFF, 0x00);
+    const QByteArray shown = panel->EncodeBoardData();
+    const QByteArray sleep = QByteArray::fromHex("FF0FFF00FF00FF00");
+    form.sceneStore().key(6).board(2) = sleep; // 睡眠
+    f.clearTraffic();
+    // Pause 4 follows the frame that inverted output 2.
+    bool picked = false;
+    f.pacer.onPause = [&](int index) {
+        if (index == 4 && !picked) {
+            picked = true;
+            form.Image5Click(f.find<QObject>(QStringLiteral("Image7")));
+        }
+    };
+    form.N7Click();
+    form.tmrTestBoardTimer();
+
+    QVERIFY2(f.errors.errors().isEmpty(), qPrintable(f.errors.errors().join('\n')));
+    // 晴空 keeps output 2 dark; 睡眠 is shown and was read.
+    QCOMPARE(form.sceneStore().key(1).board(2), shown);
+    QCOMPARE(form.sceneStore().key(6).board(2), sleep);
+    QCOMPARE(panel->EncodeBoardData(), sleep);
+    // The blink of output 2 ends with the column the panel now shows; the
+    // rest of the pass blinks around it.
+    QList<QByteArray> live;
+    for (const QByteArray &frame : f.writes())
+        if (frame.startsWith('H'))
+            live.append(frame);
+    QList<QByteArray> expected = {LiveFrame(0x02, 0xFF, 0x01), LiveFrame(0x02, 0xFF, 0x00),
+                                  LiveFrame(0x02, 0xFF, 0x02), LiveFrame(0x02, 0xFF, 0x0F)};
+    expected += BoardPass(0x02, 0xFF, 0x0F).mid(4);
+    QCOMPARE(live, expected);
+}
+
+void TestBoardTest::keySentDuringABlinkSendsTheKeyAsItIs()
+{
+    MainWindowFixture f;
+    TForm1 &form = f.form();
+    f.setBoardPresent(2, true);
+    f.userSelectKey(0);
+    SetColumn1(f.lightBoard(2), 0xFF, 0x00);
+    f.clearTraffic();
+    // Pause 0 follows the frame that inverted output 1: "儲按鍵" now.
+    bool sent = false;
+    f.pacer.onPause = [&](int index) {
+        if (index == 0 && !sent) {
+            sent = true;
+            form.miSendKeyClick();
+        }
+    };
+    form.N7Click();
+    form.tmrTestBoardTimer();
+
+    QVERIFY2(f.errors.errors().isEmpty(), qPrintable(f.errors.errors().join('\n')));
+    QStringList writes;
+    for (const QByteArray &frame : f.writes())
+        if (frame.startsWith(':'))
+            writes.append(QString::fromLatin1(frame));
+    QCOMPARE(writes.size(), 1);
+    // The key's data as the panel holds them: output 1 dark in column 1
+    // (FF 00), not the blinked 01; the other columns all lit.
+    QVERIFY2(writes.first().contains(QLatin1String("08FF00FFFFFFFFFFFF")), qPrintable(writes.first()));
+    QCOMPARE(f.lightBoard(2)->columnPattern(1), quint8(0x00));
 }
 
 void TestBoardTest::statusBarNamesTheBlinkingOutput()
