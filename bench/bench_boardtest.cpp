@@ -21,15 +21,18 @@
 
 namespace {
 
-// Slots 1-6 and 11-14 hold light boards; their bus ids 01-06 and 11-14.
-const QList<int> kPresentSlots = {1, 2, 3, 4, 5, 6, 11, 12, 13, 14};
+// The eight light boards and the first two six-key boards (their relay outputs).
+const QList<int> kPresentSlots = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 constexpr double kPassPausesMs = 10 * 8 * 2 * (100 + 200);
 
 std::vector<BoardEntry> TestedBoards()
 {
     std::vector<BoardEntry> boards;
-    for (int slot : kPresentSlots)
-        boards.push_back({BoardTable[size_t(slot - 1)].busId, BoardEntry::Kind::Light});
+    for (int slot : kPresentSlots) {
+        const BoardSlot &info = BoardTable[size_t(slot - 1)];
+        boards.push_back({info.busId, info.kind == BoardKind::SixKeyBoard ? BoardEntry::Kind::SixKey
+                                                                          : BoardEntry::Kind::Light});
+    }
     return boards;
 }
 
