@@ -17,6 +17,7 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -236,12 +237,17 @@ void TestPickers::clickAreasSitWhereTheKeysAre()
     QCOMPARE(f.find<ClickArea>(QStringLiteral("Image8"))->cursor().shape(), Qt::PointingHandCursor);
     QCOMPARE(f.find<QWidget>(QStringLiteral("Image1"))->geometry(), QRect(1, 2, 356, 241));
     QCOMPARE(f.find<QWidget>(QStringLiteral("imFY1"))->geometry(), QRect(8, -320, 319, 600));
+    const int xs[] = {56, 125, 195, 264};
     for (int i = 1; i <= 4; ++i) {
         auto *button = f.find<QToolButton>(QStringLiteral("JvSpeedButton%1").arg(i));
         QCOMPARE(button->text(), QString::number(i));
         QCOMPARE(button->property("tag").toInt(), 10 + i);
-        QCOMPARE(button->y(), 65);
+        QCOMPARE(button->pos(), QPoint(xs[i - 1], 65));
     }
+    auto *label = f.find<QLabel>(QStringLiteral("lbSwitch"));
+    QVERIFY(label);
+    QCOMPARE(label->text(), QStringLiteral("開關:"));
+    QCOMPARE(label->parentWidget(), f.form().pages().ts1Key);
 }
 
 void TestPickers::drawnKeysLieUnderTheClickAreas_data()
