@@ -37,7 +37,10 @@ void TForm1::createPickersAndBoardTest()
         *m_keySwitch,
         m_panels.LightBoardPanels,
         [this] { return m_menu->miReadOnly->isChecked(); },
-        [&commands] { return commands.keys.isScanning() || commands.bulk.isReadingAll() || commands.bulk.isSendingAll(); },
+        [&commands] {
+            return commands.keys.isScanning() || commands.bulk.isReadingAll() || commands.bulk.isSendingAll()
+                   || commands.sixKeys.isRunning();
+        },
         [this](const QString &text) { statusBar()->showMessage(text, kBoardTestNoticeMs); },
     };
     m_boardTest = new BoardTest(test, this);

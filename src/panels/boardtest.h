@@ -24,7 +24,8 @@ struct BoardTestContext
     const PanelTable<TfmLightBoard> &lightBoards;
     // "唯讀"
     std::function<bool()> readOnly;
-    // A scan, read-all or send-all is running: the next pass waits for its end.
+    // A scan, read-all, send-all, "讀6Key" or "儲6Key" is running: the next
+    // pass waits for its end.
     std::function<bool()> busElsewhere;
     // A notice in the status bar that goes away by itself.
     std::function<void(const QString &)> notice;
@@ -37,8 +38,9 @@ struct BoardTestContext
 // while it runs, boards that answer are marked present as during a scan.
 //
 // "開始測試" during a pass does not start a pass inside it: the test goes on
-// after it. A tick that comes while a scan, read-all or send-all runs is not
-// acted on; the timer stays on, so the pass follows once it has ended.
+// after it. A tick that comes while a scan, read-all, send-all, "讀6Key" or
+// "儲6Key" runs is not acted on; the timer stays on, so the pass follows once
+// it has ended.
 class BoardTest : public QObject
 {
     Q_OBJECT

@@ -25,6 +25,9 @@ public:
     // command in the message when the connection is lost meanwhile.
     void readSixKeys(const QString &command);
 
+    // "讀6Key" or "儲6Key" is running.
+    bool isRunning() const { return m_reading || m_sending; }
+
 private:
     // The panels whose board checkbox is set, in number order, as they are
     // when the command starts.

@@ -44,6 +44,11 @@ QList<QByteArray> BoardPass(quint8 id, quint8 mask, quint8 column1)
     return frames;
 }
 
+bool IsLiveOutput(const QByteArray &frame)
+{
+    return frame.size() == 7 && frame.startsWith("H\x04") && quint8(frame.at(3)) == 0x03;
+}
+
 QList<int> Pauses(const VirtualPacer &pacer)
 {
     QList<int> pauses;
@@ -75,7 +80,8 @@ private slots:
     void endTest();
     void endTestWhileIdleLeavesAScanAlone();
     void startDuringAPassGoesOnAfterIt();
-    void tickDuringAScanWaitsForItsEnd();
+    void tickDuringABusCommandWaitsForItsEnd_data();
+    void tickDuringABusCommandWaitsForItsEnd();
     void readOnlyClearsTheSelectionAndStillBlinks();
     void boardClearedDuringAPassSkipsItsRest();
     void lostLinkEndsThePassWithThePanelAsBefore_data();
@@ -241,31 +247,48 @@ void TestBoardTest::startDuringAPassGoesOnAfterIt()
     QVERIFY(!form.busState().scanFlag);
 }
 
-void TestBoardTest::tickDuringAScanWaitsForItsEnd()
+void TestBoardTest::tickDuringABusCommandWaitsForItsEnd_data()
 {
+    QTest::addColumn<QString>("item");
+    QTest::addRow("掃描") << "miScan";
+    QTest::addRow("讀全部") << "miReadAll";
+    QTest::addRow("儲全部") << "miSendAll";
+    QTest::addRow("讀6Key") << "miRead6Key";
+    QTest::addRow("儲6Key") << "miSend6Key";
+}
+
+void TestBoardTest::tickDuringABusCommandWaitsForItsEnd()
+{
+    QFETCH(QString, item);
     MainWindowFixture f;
     TForm1 &form = f.form();
+    // A light board to blink and a six-key board for the six-key commands.
+    f.setBoardPresent(3, true);
+    f.setBoardPresent(9, true);
     QTimer *timer = f.find<QTimer>(QStringLiteral("tmrTestBoard"));
     form.N7Click();
+    f.clearTraffic();
     int ticks = 0;
-    f.pacer.onPause = [&](int index) {
-        if (index == 2 && form.keyCommands().isScanning()) {
-            // A board found by the scan, then the timer's tick.
-            f.setBoardPresent(3, true);
+    // Every pause from here on is one of the command's.
+    f.pacer.onPause = [&](int) {
+        if (ticks == 0) {
             form.tmrTestBoardTimer();
             ++ticks;
             QVERIFY(timer->isActive());
         }
     };
-    form.miScanClick();
+    f.find<QAction>(item)->trigger();
+    QVERIFY2(f.errors.errors().isEmpty(), qPrintable(f.errors.errors().join('\n')));
     QCOMPARE(ticks, 1);
     for (const QByteArray &frame : f.writes())
-        QVERIFY2(frame.startsWith(':'), "no live output inside the scan");
+        QVERIFY2(!IsLiveOutput(frame), "no live output inside the command");
+    // The tick after the command's end runs the pass.
     f.pacer.onPause = nullptr;
     f.clearTraffic();
-    f.lightBoard(3)->boardCheckBox()->setChecked(true);
+    f.setBoardPresent(3, true);
+    f.setBoardPresent(9, false);
     form.tmrTestBoardTimer();
-    QCOMPARE(f.writes(), BoardPass(0x03, 0xFF, 0xFF));
+    QCOMPARE(f.writes(), BoardPass(0x03, 0xFF, f.lightBoard(3)->columnPattern(1)));
 }
 
 void TestBoardTest::readOnlyClearsTheSelectionAndStillBlinks()
