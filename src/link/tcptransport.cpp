@@ -99,6 +99,9 @@ void TcpTransport::send(const QByteArray &bytes)
 void TcpTransport::onConnected()
 {
     m_connectTimer.stop();
+    // A request is one short write that the board answers; it must not wait
+    // for the acknowledgement of the one before.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     m_sinceConnected.start();
     m_firstData.clear();
     if (!m_telnet) {

@@ -33,6 +33,10 @@ void TelnetRoomLine::accept()
             dropConnection();
         }
         m_client = socket;
+        // Each byte goes out as the line delivers it, as from a serial
+        // gateway; held back for the tool's delayed acknowledgement, a paced
+        // answer would arrive in 40 ms lumps.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         m_telnet.reset();
         connect(socket, &QTcpSocket::readyRead, this, &TelnetRoomLine::readClient);
         connect(socket, &QTcpSocket::disconnected, this, &TelnetRoomLine::clientGone);
