@@ -14,11 +14,3 @@ public:
     // the next command's summary.
     virtual void showSummary(const QString &text) = 0;
 };
-
-class NullProgressStatus : public ProgressStatus
-{
-public:
-    void showProgress(const QString &, int, int) override {}
-    void clearProgress() override {}
-    void showSummary(const QString &) override {}
-};
