@@ -2,6 +2,7 @@
 // in-memory transport, the room's boards answering every live output. Each
 // output blinks for two sends (100 ms each) and two 200 ms pauses, so a board
 // takes 4.8 s of pauses; what the pass adds on top of them is reported here.
+#include "benchmain.h"
 #include "inmemorytransport.h"
 #include "recordingerrorreporter.h"
 
@@ -92,9 +93,7 @@ void BM_BoardTestPassTenBoards(benchmark::State &state)
     }
     if (!bench.errors.errors().isEmpty() || bench.served != kPresentSlots.size() * 16)
         state.SkipWithError("the pass did not send 16 live outputs to each of the ten boards");
-    state.counters["measured_ms"] = measured;
-    state.counters["pauses_ms"] = kPassPausesMs;
-    state.counters["over_pct"] = 100.0 * (measured - kPassPausesMs) / kPassPausesMs;
+    ReportAgainstPauses(state, measured, kPassPausesMs);
 }
 
 BENCHMARK(BM_BoardTestPassTenBoards)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -103,11 +102,5 @@ BENCHMARK(BM_BoardTestPassTenBoards)->Iterations(1)->UseManualTime()->Unit(bench
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The scan and the read of one key with the real pacer over the in-memory
 // transport, ten boards answering. The pauses are the bus's pacing; what the
 // program adds on top of them is the overhead reported here.
+#include "benchmain.h"
 #include "inmemorytransport.h"
 #include "recordingerrorreporter.h"
 
@@ -66,12 +67,6 @@ struct BusBench
     std::unique_ptr<TForm1> form;
 };
 
-void Report(benchmark::State &state, double measuredMs, double pausesMs)
-{
-    state.counters["measured_ms"] = measuredMs;
-    state.counters["pauses_ms"] = pausesMs;
-    state.counters["over_pct"] = 100.0 * (measuredMs - pausesMs) / pausesMs;
-}
 
 void BM_Scan(benchmark::State &state)
 {
@@ -89,7 +84,7 @@ void BM_Scan(benchmark::State &state)
         found += bench.form->panels().BoardCheckBoxes.at(slot)->isChecked() ? 1 : 0;
     if (found != kPresentSlots.size() || !bench.errors.errors().isEmpty())
         state.SkipWithError("the scan did not find the ten boards");
-    Report(state, measured, kScanPausesMs);
+    ReportAgainstPauses(state, measured, kScanPausesMs);
 }
 
 void BM_ReadKeyTenBoards(benchmark::State &state)
@@ -108,7 +103,7 @@ void BM_ReadKeyTenBoards(benchmark::State &state)
     }
     if (!bench.errors.errors().isEmpty())
         state.SkipWithError("the read reported an error");
-    Report(state, measured, kReadPausesMs);
+    ReportAgainstPauses(state, measured, kReadPausesMs);
 }
 
 BENCHMARK(BM_Scan)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -118,11 +113,5 @@ BENCHMARK(BM_ReadKeyTenBoards)->Iterations(2)->UseManualTime()->Unit(benchmark::
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

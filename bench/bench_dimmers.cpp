@@ -3,6 +3,7 @@
 // 100 ms more: 1.8 s specified), and a user's drag of a level bar with the
 // live option on, one position every 20 ms, thinned by the panel's 0.1 s
 // throttle after each write's return.
+#include "benchmain.h"
 #include "inmemorytransport.h"
 #include "recordingerrorreporter.h"
 
@@ -99,10 +100,5 @@ BENCHMARK(BM_LiveDragThinning)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The key switch with every board present: the panels' data go into the shown
 // key and the next key's data onto all panels (18 light boards, the six
 // circuits and the main dimmer), as a user stepping through the key list sees.
+#include "benchmain.h"
 #include "inmemorytransport.h"
 #include "recordingerrorreporter.h"
 #include "virtualpacer.h"
@@ -61,10 +62,5 @@ BENCHMARK(BM_KeySwitchAllBoardsPresent)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -5,6 +5,7 @@
 //              read's and read-all's pauses), and
 //   wire_ms:   the wire-time limit, every request and reply byte at 1.04 ms
 //              plus the room's 10 ms turnaround per request.
+#include "benchmain.h"
 #include "../tests/e2e/e2eroom.h"
 
 #include "app/mainmenu.h"
@@ -96,11 +97,5 @@ BENCHMARK(BM_ReadAllDesigned)->Iterations(1)->UseManualTime()->Unit(benchmark::k
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

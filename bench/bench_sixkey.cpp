@@ -3,6 +3,7 @@
 // pauses are the bus's pacing (per frame 200 ms in the Modbus send and 100 ms
 // after it; "儲6Key" adds 100 ms after each panel); what the program adds on
 // top of them is the overhead reported.
+#include "benchmain.h"
 #include "inmemorytransport.h"
 #include "recordingerrorreporter.h"
 
@@ -74,12 +75,6 @@ struct SixKeyBench
     std::unique_ptr<TForm1> form;
 };
 
-void Report(benchmark::State &state, double measuredMs, double pausesMs)
-{
-    state.counters["measured_ms"] = measuredMs;
-    state.counters["pauses_ms"] = pausesMs;
-    state.counters["over_pct"] = 100.0 * (measuredMs - pausesMs) / pausesMs;
-}
 
 void Run(benchmark::State &state, QAction *item, SixKeyBench &bench, double pausesMs)
 {
@@ -94,7 +89,7 @@ void Run(benchmark::State &state, QAction *item, SixKeyBench &bench, double paus
     }
     if (!bench.errors.errors().isEmpty() || bench.transport->writes().size() != kSixKeyPanelCount * kFramesPerPanel)
         state.SkipWithError("the command reported an error or did not send 60 frames");
-    Report(state, measured, pausesMs);
+    ReportAgainstPauses(state, measured, pausesMs);
 }
 
 void BM_Read6Key(benchmark::State &state)
@@ -122,11 +117,5 @@ BENCHMARK(BM_Send6Key)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillise
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

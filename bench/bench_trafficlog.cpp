@@ -1,6 +1,7 @@
 // Appending to the traffic log while its list is on screen: the scan and the
 // bulk commands log a line per frame and per reply, so a full list (1001
 // lines, then the clear) must stay cheap to extend.
+#include "benchmain.h"
 #include "app/trafficlogview.h"
 #include "link/trafficlog.h"
 
@@ -60,13 +61,5 @@ BENCHMARK(BM_LogLineModelOnly)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
