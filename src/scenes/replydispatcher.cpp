@@ -82,22 +82,31 @@ bool ReplyDispatcher::FailsCheck(const ModbusReply &reply)
     return reply.error() == ModbusReply::Error::NotHex || (reply.hasLrc() && !reply.lrcMatches());
 }
 
+ReplyDispatcher::ModbusFields ReplyDispatcher::ReadModbusFields(const ModbusReply &reply)
+{
+    ModbusFields fields;
+    fields.id = ModbusReplyId(reply.idText());
+    fields.function = DecimalField(reply.functionText());
+    if (fields.function == kReadFunction) {
+        fields.count = DecimalField(reply.countText());
+        fields.data = reply.dataAsCounted(fields.count);
+    } else if (fields.function == kWriteFunction) {
+        fields.count = DecimalField(reply.registerCountText());
+    }
+    return fields;
+}
+
+QString ReplyDispatcher::ModbusLine(const QByteArray &packet, const ModbusFields &fields)
+{
+    return ModbusReplyLogLine(packet, fields.id, fields.function, fields.count, fields.data);
+}
+
 QString ReplyDispatcher::CheckFailedModbusLine(const QByteArray &packet, const ModbusReply &reply)
 {
     // The usual line when its fields read; a reply whose fields are not
     // decimal shows as received.
     try {
-        const int function = DecimalField(reply.functionText());
-        int count = 0;
-        QByteArray data;
-        if (function == kReadFunction) {
-            count = DecimalField(reply.countText());
-            data = reply.dataAsCounted(count);
-        } else if (function == kWriteFunction) {
-            count = DecimalField(reply.registerCountText());
-        }
-        return CheckFailedLogLine(
-            ModbusReplyLogLine(packet, ModbusReplyId(reply.idText()), function, count, data));
+        return CheckFailedLogLine(ModbusLine(packet, ReadModbusFields(reply)));
     } catch (const KvtError &) {
         return CheckFailedLogLine(QStringLiteral("-> ") + QString::fromLatin1(packet));
     }
@@ -172,22 +181,14 @@ void ReplyDispatcher::ApdDataPacket3StringPacket(const QByteArray &packet)
             m_modbusObserver->modbusReplyArrived(packet);
         return;
     }
-    const int id = ModbusReplyId(reply.idText());
-    const int function = DecimalField(reply.functionText());
-    int count = 0;
-    QByteArray data;
-    if (function == kReadFunction) {
-        count = DecimalField(reply.countText());
-        data = reply.dataAsCounted(count);
-    } else if (function == kWriteFunction) {
-        count = DecimalField(reply.registerCountText());
-    }
-    m_context.bus.log.LogLine(ModbusReplyLogLine(packet, id, function, count, data), BusDirection::Received);
+    const ModbusFields fields = ReadModbusFields(reply);
+    const int id = fields.id;
+    m_context.bus.log.LogLine(ModbusLine(packet, fields), BusDirection::Received);
     if (reply.isValid())
         m_context.state.replies.checkedModbusReply(reply);
 
-    if (function == kReadFunction)
-        applyModbusData(id, count, data);
+    if (fields.function == kReadFunction)
+        applyModbusData(id, fields.count, fields.data);
 
     // A six-circuit dimmer board answers the scan's read of register 0001
     // with exception 03 (illegal data value).

@@ -47,6 +47,17 @@ public:
 
 private:
     static bool FailsCheck(const ModbusReply &reply);
+    // The fields of a Modbus reply as the log line shows them; raises
+    // KvtError when a field is not decimal.
+    struct ModbusFields
+    {
+        int id = 0;
+        int function = 0;
+        int count = 0;
+        QByteArray data;
+    };
+    static ModbusFields ReadModbusFields(const ModbusReply &reply);
+    static QString ModbusLine(const QByteArray &packet, const ModbusFields &fields);
     static QString CheckFailedModbusLine(const QByteArray &packet, const ModbusReply &reply);
     void applyBoardFrame(int slot, const QByteArray &pairs);
     void applyModbusData(int id, int count, const QByteArray &data);
