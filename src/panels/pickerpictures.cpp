@@ -113,15 +113,15 @@ QFont LabelFont(qreal pixelSize, bool bold)
 
 } // namespace
 
-WallPanelPicture::WallPanelPicture(QWidget *parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void WallPanelPicture::setKeys(const std::vector<DrawnKey> &keys)
+void KeyPicture::setKeys(const std::vector<DrawnKey> &keys)
 {
     m_keys = keys;
     update();
+}
+
+WallPanelPicture::WallPanelPicture(QWidget *parent) : KeyPicture(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void WallPanelPicture::paintEvent(QPaintEvent *)
@@ -151,7 +151,7 @@ void WallPanelPicture::paintEvent(QPaintEvent *)
     p.drawRoundedRect(glass, 6, 6);
 
     const QTransform toFace = QTransform::fromScale(sx, sy).inverted();
-    for (const DrawnKey &key : m_keys) {
+    for (const DrawnKey &key : keys()) {
         const QRectF area = toFace.mapRect(QRectF(key.rect));
         const QRectF tile = area.adjusted(6, 6, -6, -6);
         QLinearGradient fill(tile.topLeft(), tile.bottomLeft());
@@ -182,15 +182,9 @@ void WallPanelPicture::paintEvent(QPaintEvent *)
     }
 }
 
-RemotePicture::RemotePicture(QWidget *parent) : QWidget(parent)
+RemotePicture::RemotePicture(QWidget *parent) : KeyPicture(parent)
 {
     setFixedSize(kWidth, kHeight);
-}
-
-void RemotePicture::setKeys(const std::vector<DrawnKey> &keys)
-{
-    m_keys = keys;
-    update();
 }
 
 void RemotePicture::paintEvent(QPaintEvent *)
@@ -270,7 +264,7 @@ void RemotePicture::paintEvent(QPaintEvent *)
     p.setPen(Qt::NoPen);
     p.drawEllipse(QPointF(160, 390), 3, 3);
 
-    for (const DrawnKey &key : m_keys) {
+    for (const DrawnKey &key : keys()) {
         const QRectF r = QRectF(key.rect).adjusted(1, 1, -1, -1);
         QLinearGradient fill(r.topLeft(), r.bottomLeft());
         fill.setColorAt(0.0, kSceneKey.lighter(118));

@@ -15,11 +15,25 @@ struct DrawnKey
     Symbol symbol = Symbol::None;
 };
 
+// A picture that draws the scene keys it is given over its own artwork.
+class KeyPicture : public QWidget
+{
+public:
+    using QWidget::QWidget;
+
+    // Keys in widget coordinates.
+    void setKeys(const std::vector<DrawnKey> &keys);
+    const std::vector<DrawnKey> &keys() const { return m_keys; }
+
+private:
+    std::vector<DrawnKey> m_keys;
+};
+
 // The picture of a six-key wall panel (Image1): a glass face in a metal frame
 // with two rows of three touch keys, each with its symbol, its scene name and
 // a status light. Drawn for a face of 631 x 452 and scaled to the widget's
 // size; the keys are placed where the click areas over the picture are.
-class WallPanelPicture : public QWidget
+class WallPanelPicture : public KeyPicture
 {
     Q_OBJECT
 public:
@@ -28,22 +42,17 @@ public:
 
     explicit WallPanelPicture(QWidget *parent = nullptr);
 
-    // Keys in widget coordinates, in the order top left, top middle, top
-    // right, bottom left, bottom middle, bottom right.
-    void setKeys(const std::vector<DrawnKey> &keys);
-    const std::vector<DrawnKey> &keys() const { return m_keys; }
+    // Its keys go in the order top left, top middle, top right, bottom
+    // left, bottom middle, bottom right.
 
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    std::vector<DrawnKey> m_keys;
 };
 
 // The picture of a wired remote control (imFY1), 319 x 600, unscaled: a
 // handset with a display, the room's scene keys in two rows of four, volume
 // and channel keys and the cord at its foot.
-class RemotePicture : public QWidget
+class RemotePicture : public KeyPicture
 {
     Q_OBJECT
 public:
@@ -52,13 +61,6 @@ public:
 
     explicit RemotePicture(QWidget *parent = nullptr);
 
-    // The scene keys, in widget coordinates.
-    void setKeys(const std::vector<DrawnKey> &keys);
-    const std::vector<DrawnKey> &keys() const { return m_keys; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
-
-private:
-    std::vector<DrawnKey> m_keys;
 };
